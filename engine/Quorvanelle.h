@@ -1,0 +1,83 @@
+#pragma once
+
+#include "engine/KeyboardControl.h"
+#include "engine/MIDIReceiver.h"
+
+#include <juce_audio_basics/juce_audio_basics.h>
+#include <juce_events/juce_events.h>
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+// The harmony engine: the left hand's chord (held, or latched on an eighth-beat tick) with the root,
+// scale, target octave and operation mode gives the current notes; white melody keys above the split
+// are remapped onto them, control keys play the chord or shift octaves.
+//
+// Threads: the render thread runs processBlock and holds `lock` for the whole block. Every other
+// thread that reads or writes a field below, or calls SetOnOff / SetExpand, holds `lock` for its
+// short access (it is recursive: hosts may set parameters from inside a block). The keyboard view
+// reads only keyboardControl->getSnapshot(), which never needs `lock`.
+class Quorvanelle : public juce::ActionBroadcaster, public juce::ActionListener, public juce::Timer
+{
+public:
+    Quorvanelle();
+    ~Quorvanelle() override;
+
+    // Ends the input pause that follows a transport stop.
+    void timerCallback() override;
+    void actionListenerCallback (const juce::String& message) override;
+
+    // Harmonises one block. Leaves `midi` empty, does not touch the audio.
+    juce::MidiBuffer processBlock (int numSamples, juce::MidiBuffer& midi, juce::AudioBuffer<float>& audio);
+
+    void PlayNote (int note, int source, int velocity, int samplePos, int channel);
+    void NoteOffAction (int source, int pos, int channel, bool deferred);
+    void RecalcTheCurNotesIfNeeded();
+    void CalculateKeyboardControlNotes (bool recalc);
+    void SetOnOff (int value);
+    void SetExpand (int value);
+
+    const juce::CriticalSection& getLock() const noexcept { return lock; }
+
+    juce::StringArray sourceModeNames;
+    juce::StringArray noteNames;
+    std::vector<juce::String> scaleNames;
+    std::vector<std::vector<int>> scaleIntervals;
+    int keyboardSplit = 84;
+    std::vector<int> outputsBySource[128];
+    int chordCaptureCounter = 0;
+    bool needRecalc = true;
+    std::vector<int> melodyMap;
+    std::vector<int> storedChord;
+    std::vector<int> heldChordKeys;
+    std::vector<int> deferredNoteOffs;
+    std::vector<int> deferredNoteOffChannels;
+    std::vector<int> chordNotes;
+    std::vector<int> curNotes;
+    int channelBySource[128];
+    int sourceByOutput[128];
+    MIDIReceiver midiReceiver;
+    KeyboardControl* keyboardControl = nullptr;
+    bool chordThroughKeyHeld = false;
+    int mOnOff = 0;
+    int mTargetOctaveMod = 0;
+    int mBigChords = 0;
+    int mExpand = 0;
+    int mRootnote = 0;
+    int mScaleIndex = 0;
+    int mSourceMode = 1;
+    juce::MidiBuffer* outputBuffer = nullptr;
+    bool allNotesOffPending = false;
+    juce::int64 samplePosition = 0;
+    double sampleRate = 44100.0;
+    juce::AudioPlayHead::CurrentPositionInfo hostPosition;
+    int wasPlaying = 0;
+    // Set by the render thread at a transport stop, cleared by the timer on the message thread.
+    std::atomic<bool> inputSuspended { false };
+
+private:
+    juce::CriticalSection lock;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Quorvanelle)
+};
