@@ -2,6 +2,9 @@
 
 #include "scales/ScaleCatalogue.h"
 
+//==============================================================================
+// Lifecycle
+
 Quorvanelle::Quorvanelle()
 {
     midiReceiver.reset();
@@ -21,8 +24,27 @@ Quorvanelle::~Quorvanelle()
     keyboardControl = nullptr;
 }
 
-void Quorvanelle::timerCallback() {}
-void Quorvanelle::actionListenerCallback (const juce::String&) {}
+void Quorvanelle::timerCallback()
+{
+}
+
+void Quorvanelle::actionListenerCallback (const juce::String&)
+{
+}
+
+//==============================================================================
+// Current notes and the display model
+
+void Quorvanelle::RecalcTheCurNotesIfNeeded()
+{
+}
+
+void Quorvanelle::CalculateKeyboardControlNotes (bool)
+{
+}
+
+//==============================================================================
+// Block processing
 
 juce::MidiBuffer Quorvanelle::processBlock (int, juce::MidiBuffer& midi, juce::AudioBuffer<float>&)
 {
@@ -30,9 +52,24 @@ juce::MidiBuffer Quorvanelle::processBlock (int, juce::MidiBuffer& midi, juce::A
     return {};
 }
 
-void Quorvanelle::PlayNote (int, int, int, int, int) {}
-void Quorvanelle::NoteOffAction (int, int, int, bool) {}
-void Quorvanelle::RecalcTheCurNotesIfNeeded() {}
-void Quorvanelle::CalculateKeyboardControlNotes (bool) {}
-void Quorvanelle::SetOnOff (int) {}
-void Quorvanelle::SetExpand (int) {}
+//==============================================================================
+// Note output and release
+
+void Quorvanelle::PlayNote (int, int, int, int, int)
+{
+}
+
+void Quorvanelle::NoteOffAction (int, int, int, bool)
+{
+}
+
+//==============================================================================
+// Switch settings
+
+void Quorvanelle::SetOnOff (int)
+{
+}
+
+void Quorvanelle::SetExpand (int)
+{
+}
