@@ -19,6 +19,18 @@ if(QUORVANELLE_SANITIZE)
     add_link_options(-fsanitize=${_quorvanelle_sanitizers})
 endif()
 
+# clang links its sanitizer runtimes into executables only: a sanitized plug-in module takes them from
+# the sanitized executable that loads it, so it must be allowed to leave their symbols undefined.
+function(quorvanelle_sanitized_modules)
+    if(QUORVANELLE_SANITIZE AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+        foreach(target IN LISTS ARGN)
+            if(TARGET ${target})
+                target_link_options(${target} PRIVATE LINKER:-z,undefs)
+            endif()
+        endforeach()
+    endif()
+endfunction()
+
 # Our own code: the framework's recommended warnings.
 function(quorvanelle_own_code target)
     target_link_libraries(${target} PRIVATE juce::juce_recommended_warning_flags)

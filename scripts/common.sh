@@ -7,6 +7,10 @@ QUORVANELLE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 QUORVANELLE_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config juce-modules-source
     libgtest-dev libbenchmark-dev fonts-dejavu-core)
 
+# What only the tests need: clang for the sanitizer and fuzz builds, an independent LV2 host (jalv on
+# a JACK server, played and recorded through a small JACK client) and the LV2 validator.
+QUORVANELLE_TEST_PACKAGES=(clang libclang-rt-dev llvm jalv jackd2 python3 python3-jack-client lv2-dev sordi)
+
 quorvanelle_apt_updated=0
 
 # Installs the named Debian packages that are not installed yet; a warm machine installs nothing.
