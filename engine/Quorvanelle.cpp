@@ -258,7 +258,8 @@ void Quorvanelle::CalculateKeyboardControlNotes (bool recalc)
                 display.keyDisplayState[key] = 10;
 
     for (const int note : curNotes)
-        display.keyDisplayState[note] += 1;
+        if (isNote (note))
+            display.keyDisplayState[note] += 1;
 
     display.publish();
     display.sendActionMessage (KeyboardControl::displayChangedMessage);

@@ -159,7 +159,7 @@ TEST_F (CurrentNotes, WithoutAnyChordOnlyTheScaleModesSoundTheScale)
         EXPECT_EQ (notesInMode (mode), cMajorFrom48) << "mode " << mode;
 
     // The safe rule still keeps the scale's own semitone steps apart.
-    EXPECT_EQ (notesInMode (6), (Notes {48, 50, 52, 55, 57}));
+    EXPECT_EQ (notesInMode (6), (Notes{48, 50, 52, 55, 57}));
 }
 
 TEST_F (CurrentNotes, LowestOctaveWithRootDKeepsOnlyNotesAtOrAboveZero)
