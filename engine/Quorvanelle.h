@@ -74,7 +74,7 @@ public:
     juce::AudioPlayHead::CurrentPositionInfo hostPosition;
     int wasPlaying = 0;
     // Set by the render thread at a transport stop, cleared by the timer on the message thread.
-    std::atomic<bool> inputSuspended { false };
+    std::atomic<bool> inputSuspended{false};
 
 private:
     // Block processing
@@ -110,10 +110,16 @@ private:
     juce::uint64 blockSerial = 0;
     juce::uint64 noteOnBlock[128]{};
     int noteOnPosition[128]{};
-    // The lists the render thread fills never grow there: room for every key is made up front.
+    // Room for the chords of the control keys, so that their lists never grow on the render thread.
     const bool renderListsReserved = reserveRenderLists();
 
     juce::CriticalSection lock;
+
+    // Current-note calculation
+    // The scale's notes (root + offsets) and the distinct pitch classes of the running calculation;
+    // members so that their storage is reused.
+    std::vector<juce::int64> scaleNotes;
+    std::vector<int> pitchClasses;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Quorvanelle)
 };
