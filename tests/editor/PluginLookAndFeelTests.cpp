@@ -207,27 +207,6 @@ TEST_F (BarSliderDrawing, ValueStripIsBrighterThanTheBar)
     EXPECT_NEAR (strip.getHue(), bar.getHue(), 0.01f);
 }
 
-TEST_F (BarSliderDrawing, OtherStylesKeepTheFrameworksDrawing)
-{
-    makeBar (juce::Slider::LinearHorizontal);
-    slider.setValue (0.0);
-    juce::LookAndFeel_V4 framework;
-    framework.setColour (juce::Slider::trackColourId, lookAndFeel.findColour (juce::Slider::trackColourId));
-    framework.setColour (juce::Slider::thumbColourId, lookAndFeel.findColour (juce::Slider::thumbColourId));
-    framework.setColour (juce::Slider::backgroundColourId,
-                         lookAndFeel.findColour (juce::Slider::backgroundColourId));
-
-    const auto ours = renderComponent (slider);
-    slider.setLookAndFeel (&framework);
-    const auto theirs = renderComponent (slider);
-
-    slider.setLookAndFeel (nullptr);
-
-    for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 102; ++x)
-            ASSERT_EQ (argbAt (ours, x, y), argbAt (theirs, x, y)) << x << ", " << y;
-}
-
 //==============================================================================
 TEST_F (PluginLookAndFeelTest, SmallJoinedButtonAsksForALargerFontAndWritesInBlack)
 {
