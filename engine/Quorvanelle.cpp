@@ -465,8 +465,9 @@ void Quorvanelle::walkSamples (int numSamples, const juce::MidiBuffer& midi, boo
         {
             int next = cursor != end ? juce::jmin ((*cursor).samplePosition, numSamples) : numSamples;
 
-            if (captureWouldChangeSomething())
-                next = i + juce::jmin (samplesToCapture, next - i);
+            // Ticks are far apart: most runs end before the next one, and need no look at the keys.
+            if (samplesToCapture < next - i && captureWouldChangeSomething())
+                next = i + samplesToCapture;
 
             if (next > i)
             {
