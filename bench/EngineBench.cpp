@@ -107,6 +107,7 @@ struct PlayingEngine
 
     juce::MidiBuffer run (juce::MidiBuffer& midi) { return engine.processBlock (blockSize, midi, audio); }
 
+    const juce::ScopedJuceInitialiser_GUI juceRuntime;
     Quorvanelle engine;
     juce::AudioBuffer<float> audio;
     juce::MidiBuffer input;
@@ -174,14 +175,3 @@ void copyDenseEvents (benchmark::State& state)
 BENCHMARK (idleBlock)->ArgName ("skip")->Arg (1)->Arg (0);
 BENCHMARK (denseBlock)->ArgName ("skip")->Arg (1)->Arg (0);
 BENCHMARK (copyDenseEvents);
-
-int main (int argc, char** argv)
-{
-    juce::ScopedJuceInitialiser_GUI juceRuntime;
-    benchmark::Initialize (&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments (argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
