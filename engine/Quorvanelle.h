@@ -74,10 +74,52 @@ public:
     juce::AudioPlayHead::CurrentPositionInfo hostPosition;
     int wasPlaying = 0;
     // Set by the render thread at a transport stop, cleared by the timer on the message thread.
-    std::atomic<bool> inputSuspended { false };
+    std::atomic<bool> inputSuspended{false};
 
 private:
+    // Block processing
+public:
+    // Skips the samples at which nothing can happen, and the keys that wait for nothing, doing only
+    // the counting there. Off, every sample and every key is walked; the output is the same byte for
+    // byte. Written under `lock`.
+    bool skipIdleSamples = true;
+
+private:
+    void walkSamples (int numSamples, const juce::MidiBuffer& midi, bool& displayChanged);
+    void processSample (int pos, juce::MidiBufferIterator& cursor, juce::MidiBufferIterator end,
+                        bool& displayChanged);
+    void feedSample (int pos, juce::MidiBufferIterator& cursor, juce::MidiBufferIterator end);
+    void handleKey (int key, int pos, bool& displayChanged);
+    void handlePress (int key, int velocity, int channel, int pos);
+    void playControlChord (int key, int velocity, int channel, int pos);
+    int melodyOctaveShift() const noexcept;
+    void captureChord();
+    bool captureWouldChangeSomething() const;
+    int captureTick() const noexcept;
+    void releaseForTransportStop();
+    void writeNoteOn (int note, int velocity, int pos, int channel);
+    void writeNoteOff (int note, int pos, int channel);
+    bool reserveRenderLists();
+
+    // Render thread: keys fed at the sample being processed whose press or release waits (bit k of
+    // word k / 64).
+    juce::uint64 pendingKeys[2]{};
+    // Render thread: samples from the next processed sample to the next capture tick (0: it captures).
+    int samplesToCapture = 0;
+    // Render thread: the block, and the sample in it, of each output note's latest note-on.
+    juce::uint64 blockSerial = 0;
+    juce::uint64 noteOnBlock[128]{};
+    int noteOnPosition[128]{};
+    // Room for the chords of the control keys, so that their lists never grow on the render thread.
+    const bool renderListsReserved = reserveRenderLists();
+
     juce::CriticalSection lock;
+
+    // Current-note calculation
+    // The scale's notes (root + offsets) and the distinct pitch classes of the running calculation;
+    // members so that their storage is reused.
+    std::vector<juce::int64> scaleNotes;
+    std::vector<int> pitchClasses;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Quorvanelle)
 };

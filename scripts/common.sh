@@ -3,13 +3,14 @@ set -euo pipefail
 
 QUORVANELLE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-# The Debian packages every build needs.
+# The Debian packages every build needs; the LV2 tools check the built bundle.
 QUORVANELLE_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config juce-modules-source
-    libgtest-dev libbenchmark-dev fonts-dejavu-core)
+    libgtest-dev libbenchmark-dev fonts-dejavu-core
+    lv2-dev sordi lilv-utils)
 
-# What only the tests need: clang for the sanitizer and fuzz builds, an independent LV2 host (jalv on
-# a JACK server, played and recorded through a small JACK client) and the LV2 validator.
-QUORVANELLE_TEST_PACKAGES=(clang libclang-rt-dev llvm jalv jackd2 python3 python3-jack-client lv2-dev sordi)
+# What only the tests need: clang for the sanitizer and fuzz builds, and an independent LV2 host (jalv
+# on a JACK server, played and recorded through a small JACK client).
+QUORVANELLE_TEST_PACKAGES=(clang libclang-rt-dev llvm jalv jackd2 python3 python3-jack-client)
 
 quorvanelle_apt_updated=0
 
@@ -35,9 +36,10 @@ quorvanelle_ensure_packages()
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
+# Parallel build jobs: QUORVANELLE_JOBS when set, else one per core.
 quorvanelle_jobs()
 {
-    nproc 2>/dev/null || echo 2
+    echo "${QUORVANELLE_JOBS:-$(nproc 2>/dev/null || echo 2)}"
 }
 
 # quorvanelle_configure <build dir> <build type> [extra cmake arguments]

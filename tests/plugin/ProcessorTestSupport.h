@@ -1,0 +1,109 @@
+#pragma once
+
+#include "BlockText.h"
+#include "plugin/QuorvanelleAudioProcessor.h"
+
+#include <gtest/gtest.h>
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include <initializer_list>
+#include <vector>
+
+namespace processortest
+{
+using namespace blocktext;
+
+// Collects the messages of a broadcaster as the message thread delivers them.
+struct MessageLog final : public juce::ActionListener
+{
+    void actionListenerCallback (const juce::String& message) override { messages.add (message); }
+
+    juce::StringArray messages;
+};
+
+// A processor as a host holds it: prepared, with the messages of its engine logged.
+class ProcessorTest : public ::testing::Test
+{
+protected:
+    ProcessorTest()
+    {
+        processor.prepareToPlay (44100.0, 512);
+        processor.engine.addActionListener (&engineMessages);
+        processor.engine.keyboardControl->addActionListener (&displayMessages);
+    }
+
+    ~ProcessorTest() override
+    {
+        processor.engine.keyboardControl->removeActionListener (&displayMessages);
+        processor.engine.removeActionListener (&engineMessages);
+    }
+
+    juce::MidiBuffer render (std::initializer_list<Event> events, int numSamples = 512, bool bypassed = false)
+    {
+        auto midi = makeBuffer (events);
+        juce::AudioBuffer<float> audio (0, numSamples);
+
+        if (bypassed)
+            processor.processBlockBypassed (audio, midi);
+        else
+            processor.processBlock (audio, midi);
+
+        return midi;
+    }
+
+    juce::RangedAudioParameter& parameter (int index)
+    {
+        return *dynamic_cast<juce::RangedAudioParameter*> (processor.getParameters()[index]);
+    }
+
+    // Sets a parameter as the host does, by its plain value (a choice's index).
+    void hostSets (int index, int value)
+    {
+        auto& p = parameter (index);
+        p.setValueNotifyingHost (p.convertTo0to1 ((float)value));
+    }
+
+    int valueOf (int index)
+    {
+        auto& p = parameter (index);
+        return juce::roundToInt (p.convertFrom0to1 (p.getValue()));
+    }
+
+    // The engine's settings in the saved state's attribute order.
+    std::vector<int> engineSettings()
+    {
+        const juce::ScopedLock sl (processor.engine.getLock());
+        const auto& e = processor.engine;
+        return {e.mOnOff,    e.mTargetOctaveMod, e.mBigChords, e.mExpand,
+                e.mRootnote, e.mScaleIndex,      e.mSourceMode};
+    }
+
+    // Messages sent so far, after delivery; the log starts afresh.
+    juce::StringArray takeMessages()
+    {
+        pumpMessages();
+        auto all = engineMessages.messages;
+        all.addArray (displayMessages.messages);
+        engineMessages.messages.clear();
+        displayMessages.messages.clear();
+        return all;
+    }
+
+    juce::ScopedJuceInitialiser_GUI juceRuntime;
+    QuorvanelleAudioProcessor processor;
+    MessageLog engineMessages, displayMessages;
+};
+
+// Host index order.
+enum ParameterIndex
+{
+    targetOctaveModIndex,
+    sourceModeIndex,
+    onOffIndex,
+    bigChordsIndex,
+    expandIndex,
+    rootnoteIndex,
+    scaleIndexIndex
+};
+} // namespace processortest
