@@ -8,6 +8,7 @@ namespace
 constexpr juce::uint32 magicNumber = 0x21324356;
 constexpr const char* rootName = "Quorvanelle";
 constexpr const char* generalName = "general";
+constexpr std::ptrdiff_t maximumTags = 64;
 
 struct Attribute
 {
@@ -27,6 +28,28 @@ const Attribute attributes[] = {
     {"mScaleIndex", &SavedState::Settings::scaleIndex, 0, 0},
     {"mSourceMode", &SavedState::Settings::sourceMode, 1, 7},
 };
+
+// The framework's XML parser is made for documents we wrote, not for text from anywhere: it descends
+// once per level of nesting, so deep text runs a host's thread out of stack, and inside an element it
+// loops forever at a processing instruction followed by text. Our text has three tags and no
+// processing instruction (a declaration at its very start would be harmless), so text that could do
+// either is not ours.
+bool parserCanTake (const char* text, int length)
+{
+    const auto* end = text + length;
+
+    if (std::count (text, end, '<') > maximumTags)
+        return false;
+
+    const char processingInstruction[] = "<?";
+    const char declaration[] = "<?xml";
+    auto* start = std::find_if_not (text, end, [] (char c) { return c == ' ' || (c >= '\t' && c <= '\r'); });
+
+    if (end - start >= 5 && std::equal (declaration, declaration + 5, start))
+        start += 2;
+
+    return std::search (start, end, processingInstruction, processingInstruction + 2) == end;
+}
 
 SavedState::Settings readGeneral (const juce::XmlElement& general, int numScales)
 {
@@ -101,7 +124,12 @@ std::vector<SavedState::Settings> SavedState::read (const void* data, int sizeIn
     if (!juce::CharPointer_UTF8::isValidString (text, textLength))
         return {};
 
-    const auto root = juce::XmlDocument::parse (juce::String::fromUTF8 (text, textLength));
+    if (!parserCanTake (text, textLength))
+        return {};
+
+    // A character reference cut off by the end of the text makes the parser step over the text's
+    // terminating zero; a blank after the text stops it there and changes nothing else.
+    const auto root = juce::XmlDocument::parse (juce::String::fromUTF8 (text, textLength) + " ");
 
     if (root == nullptr || !root->getTagName().equalsIgnoreCase (rootName))
         return {};
