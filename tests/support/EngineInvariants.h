@@ -14,5 +14,5 @@ void checkBookkeeping (const Quorvanelle& engine, std::vector<std::string>& faul
 
 // What the engine believes sounds must be what its output left sounding: every booked note, and every
 // note whose deferred note-off is still queued, sounds on the channel it was started on; nothing else
-// sounds.
+// sounds. A note whose note-on a bypass withheld (excused, see SoundingNotes) may be silent.
 void checkAgreement (const Quorvanelle& engine, const SoundingNotes& heard, std::vector<std::string>& faults);

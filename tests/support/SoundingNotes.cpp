@@ -34,7 +34,7 @@ void SoundingNotes::fault (std::vector<std::string>& faults, const std::string& 
 }
 
 void SoundingNotes::addBlock (const juce::MidiBuffer& output, int numSamples,
-                              std::vector<std::string>& faults)
+                              std::vector<std::string>& faults, bool bypassed)
 {
     // A block of no samples may still carry the releases of a transport stop, at its position 0.
     const int end = std::max (numSamples, 1);
@@ -71,10 +71,13 @@ void SoundingNotes::addBlock (const juce::MidiBuffer& output, int numSamples,
                 fault (faults, "note-on for note " + std::to_string (note) + " while it sounds on channel " +
                                    std::to_string (channelByNote[note]) + " " + describe (event));
             channelByNote[note] = channel;
+            excused[note] = false;
         }
         else
         {
-            if (channelByNote[note] != channel)
+            if (channelByNote[note] == 0 && (excused[note] || bypassed))
+                excused[note] = false;
+            else if (channelByNote[note] != channel)
                 fault (faults, "note-off for note " + std::to_string (note) + " on channel " +
                                    std::to_string (channel) + ", which does not sound there " +
                                    describe (event));

@@ -15,8 +15,16 @@
 class SoundingNotes
 {
 public:
-    // Follows one block's output; appends a description of each fault to `faults`.
-    void addBlock (const juce::MidiBuffer& output, int numSamples, std::vector<std::string>& faults);
+    // Follows one block's output; appends a description of each fault to `faults`. A bypassed block
+    // withholds the note-ons of the engine's output but passes its note-offs, so there a note-off may
+    // find its note silent.
+    void addBlock (const juce::MidiBuffer& output, int numSamples, std::vector<std::string>& faults,
+                   bool bypassed = false);
+
+    // The note-off that ends a note whose note-on a bypass withheld finds the note silent; an excused
+    // note accepts that one note-off.
+    void excuse (int note, bool isExcused) noexcept { excused[note] = isExcused; }
+    bool isExcused (int note) const noexcept { return excused[note]; }
 
     // 1..16 while the note sounds, 0 while it is silent.
     int channelOf (int note) const noexcept { return channelByNote[note]; }
@@ -31,6 +39,7 @@ private:
     void fault (std::vector<std::string>& faults, const std::string& what) const;
 
     int channelByNote[128]{};
+    bool excused[128]{};
     int blockIndex = 0;
     std::string log;
 };
