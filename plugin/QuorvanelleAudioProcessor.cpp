@@ -2,6 +2,8 @@
 
 #include "plugin/SavedState.h"
 
+#include <optional>
+
 namespace
 {
 const juce::StringArray offOn{"Off", "On"};
@@ -110,6 +112,9 @@ QuorvanelleAudioProcessor::QuorvanelleAudioProcessor() : juce::AudioProcessor (B
                  {rootnoteParameter, &Quorvanelle::mRootnote, 0},
                  {scaleIndexParameter, &Quorvanelle::mScaleIndex, 0},
                  {sourceModeParameter, &Quorvanelle::mSourceMode, 1}}};
+
+    for (size_t i = 0; i < bindings.size(); ++i)
+        settingsFromParameters[i] = engine.*bindings[i].setting;
 
     engine.addActionListener (this);
 }
@@ -277,10 +282,16 @@ void QuorvanelleAudioProcessor::parameterValueChanged (int parameterIndex, float
 {
     const juce::ScopedLock sl (engine.getLock());
 
-    for (const auto& binding : bindings)
+    for (size_t i = 0; i < bindings.size(); ++i)
+    {
+        const auto& binding = bindings[i];
         if (binding.setting == &Quorvanelle::mTargetOctaveMod ||
             binding.parameter->getParameterIndex() == parameterIndex)
+        {
             writeSetting (binding.setting, valueOf (*binding.parameter) + binding.offset);
+            settingsFromParameters[i] = engine.*binding.setting;
+        }
+    }
 }
 
 void QuorvanelleAudioProcessor::parameterGestureChanged (int, bool) {}
@@ -292,19 +303,26 @@ void QuorvanelleAudioProcessor::actionListenerCallback (const juce::String&)
 
 void QuorvanelleAudioProcessor::copyEngineIntoParameters()
 {
-    std::array<int, std::tuple_size_v<decltype (bindings)>> engineValues{};
+    std::array<std::optional<int>, std::tuple_size_v<decltype (bindings)>> engineValues{};
     {
         const juce::ScopedLock sl (engine.getLock());
         for (size_t i = 0; i < bindings.size(); ++i)
-            engineValues[i] = engine.*bindings[i].setting - bindings[i].offset;
+        {
+            const int value = engine.*bindings[i].setting;
+            if (value != settingsFromParameters[i])
+            {
+                engineValues[i] = value - bindings[i].offset;
+                settingsFromParameters[i] = value;
+            }
+        }
     }
 
     // Outside the lock: each assignment calls the host and parameterValueChanged.
     for (size_t i = 0; i < bindings.size(); ++i)
     {
         auto& parameter = *bindings[i].parameter;
-        if (valueOf (parameter) != engineValues[i])
-            parameter.setValueNotifyingHost (parameter.convertTo0to1 ((float)engineValues[i]));
+        if (engineValues[i].has_value() && valueOf (parameter) != *engineValues[i])
+            parameter.setValueNotifyingHost (parameter.convertTo0to1 ((float)*engineValues[i]));
     }
 }
 

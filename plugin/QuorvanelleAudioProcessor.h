@@ -94,5 +94,11 @@ private:
     };
     std::array<Binding, 7> bindings{};
 
+    // Under the engine lock: each setting as the parameters last wrote it into the engine. A setting
+    // that differs from it was changed by another writer (the editor, a restored state) and is copied
+    // into its parameter; one that does not is left alone, so that a copy made from an older look at
+    // the engine never takes back a value the host has just set.
+    std::array<int, 7> settingsFromParameters{};
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (QuorvanelleAudioProcessor)
 };

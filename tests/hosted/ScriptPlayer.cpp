@@ -1,7 +1,13 @@
 #include "tests/hosted/ScriptPlayer.h"
 
-ScriptPlayer::ScriptPlayer (juce::AudioProcessor& processorToDrive) : processor (processorToDrive)
+ScriptPlayer::ScriptPlayer (juce::AudioProcessor& processorToDrive,
+                            std::vector<juce::AudioProcessorParameter*> parametersByHostIndex)
+    : processor (processorToDrive), parameters (std::move (parametersByHostIndex))
 {
+    if (parameters.empty())
+        for (auto* parameter : processor.getParameters())
+            parameters.push_back (parameter);
+
     position.setIsPlaying (false);
     position.setBpm (120.0);
     processor.setPlayHead (this);
@@ -32,12 +38,15 @@ void ScriptPlayer::run (const MidiScript::Step& step)
             break;
 
         case MidiScript::Kind::parameter:
-            if (auto* parameter = processor.getParameters()[step.number])
-                parameter->setValueNotifyingHost (static_cast<float> (step.value));
+            if (step.number >= 0 && step.number < (int)parameters.size())
+                parameters[(size_t)step.number]->setValueNotifyingHost (static_cast<float> (step.value));
             break;
 
         case MidiScript::Kind::bypass:
+            // A plug-in client bypasses through its bypass parameter, when the format has one.
             bypassed = step.number != 0;
+            if (auto* bypass = processor.getBypassParameter())
+                bypass->setValueNotifyingHost (bypassed ? 1.0f : 0.0f);
             break;
 
         case MidiScript::Kind::idle:

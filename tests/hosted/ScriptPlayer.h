@@ -16,7 +16,10 @@
 class ScriptPlayer final : private juce::AudioPlayHead
 {
 public:
-    explicit ScriptPlayer (juce::AudioProcessor& processorToDrive);
+    // `parametersByHostIndex` lists the processor's parameters in our host index order (a loaded LV2
+    // instance lists them in an order of its own); empty means the processor's own order.
+    explicit ScriptPlayer (juce::AudioProcessor& processorToDrive,
+                           std::vector<juce::AudioProcessorParameter*> parametersByHostIndex = {});
     ~ScriptPlayer() override;
 
     // Runs one step. An idle step does nothing here: whoever owns the message thread runs it, once for
@@ -29,6 +32,7 @@ private:
     juce::Optional<juce::AudioPlayHead::PositionInfo> getPosition() const override;
 
     juce::AudioProcessor& processor;
+    std::vector<juce::AudioProcessorParameter*> parameters;
     juce::AudioPlayHead::PositionInfo position;
     bool bypassed = false;
     int blockIndex = 0;
