@@ -1,5 +1,7 @@
 #include "plugin/QuorvanelleAudioProcessor.h"
 
+#include "editor/QuorvanelleAudioProcessorEditor.h"
+
 QuorvanelleAudioProcessor::QuorvanelleAudioProcessor() : juce::AudioProcessor (BusesProperties()) {}
 
 QuorvanelleAudioProcessor::~QuorvanelleAudioProcessor() = default;
@@ -20,7 +22,7 @@ void QuorvanelleAudioProcessor::processBlock (juce::AudioBuffer<float>& audio, j
 
 juce::AudioProcessorEditor* QuorvanelleAudioProcessor::createEditor()
 {
-    return new juce::GenericAudioProcessorEditor (*this);
+    return new QuorvanelleAudioProcessorEditor (*this);
 }
 
 juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()
