@@ -1,0 +1,52 @@
+#pragma once
+
+#include <juce_events/juce_events.h>
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <vector>
+
+namespace juce
+{
+// The Linux message loop's single step, as the plug-in client's own message thread uses it.
+bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
+} // namespace juce
+
+namespace editor_test
+{
+// Delivers every message posted so far (change messages, display messages, button clicks).
+inline void deliverPendingMessages()
+{
+    while (juce::dispatchNextMessageOnSystemQueue (true))
+    {
+    }
+}
+
+// Records the messages a broadcaster delivers, in order.
+struct MessageLog final : public juce::ActionListener
+{
+    explicit MessageLog (juce::ActionBroadcaster& b) : broadcaster (b)
+    {
+        broadcaster.addActionListener (this);
+    }
+    ~MessageLog() override { broadcaster.removeActionListener (this); }
+
+    void actionListenerCallback (const juce::String& message) override { messages.add (message); }
+
+    juce::ActionBroadcaster& broadcaster;
+    juce::StringArray messages;
+};
+
+// Paints a component and its children into an image, as the screen would show it.
+inline juce::Image render (juce::Component& c)
+{
+    juce::Image image (juce::Image::ARGB, c.getWidth(), c.getHeight(), true);
+    juce::Graphics g (image);
+    c.paintEntireComponent (g, true);
+    return image;
+}
+
+inline juce::uint32 argb (const juce::Image& image, int x, int y)
+{
+    return image.getPixelAt (x, y).getARGB();
+}
+} // namespace editor_test
