@@ -74,10 +74,16 @@ public:
     juce::AudioPlayHead::CurrentPositionInfo hostPosition;
     int wasPlaying = 0;
     // Set by the render thread at a transport stop, cleared by the timer on the message thread.
-    std::atomic<bool> inputSuspended { false };
+    std::atomic<bool> inputSuspended{false};
 
 private:
     juce::CriticalSection lock;
+
+    // Current-note calculation
+    // The scale's notes (root + offsets) and the distinct pitch classes of the running calculation;
+    // members so that their storage is reused.
+    std::vector<juce::int64> scaleNotes;
+    std::vector<int> pitchClasses;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Quorvanelle)
 };
