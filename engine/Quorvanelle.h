@@ -77,6 +77,42 @@ public:
     std::atomic<bool> inputSuspended{false};
 
 private:
+    // Block processing
+public:
+    // Skips the samples at which nothing can happen, and the keys that wait for nothing, doing only
+    // the counting there. Off, every sample and every key is walked; the output is the same byte for
+    // byte. Written under `lock`.
+    bool skipIdleSamples = true;
+
+private:
+    void walkSamples (int numSamples, const juce::MidiBuffer& midi, bool& displayChanged);
+    void processSample (int pos, juce::MidiBufferIterator& cursor, juce::MidiBufferIterator end,
+                        bool& displayChanged);
+    void feedSample (int pos, juce::MidiBufferIterator& cursor, juce::MidiBufferIterator end);
+    void handleKey (int key, int pos, bool& displayChanged);
+    void handlePress (int key, int velocity, int channel, int pos);
+    void playControlChord (int key, int velocity, int channel, int pos);
+    int melodyOctaveShift() const noexcept;
+    void captureChord();
+    bool captureWouldChangeSomething() const;
+    int captureTick() const noexcept;
+    void releaseForTransportStop();
+    void writeNoteOn (int note, int velocity, int pos, int channel);
+    void writeNoteOff (int note, int pos, int channel);
+    bool reserveRenderLists();
+
+    // Render thread: keys fed at the sample being processed whose press or release waits (bit k of
+    // word k / 64).
+    juce::uint64 pendingKeys[2]{};
+    // Render thread: samples from the next processed sample to the next capture tick (0: it captures).
+    int samplesToCapture = 0;
+    // Render thread: the block, and the sample in it, of each output note's latest note-on.
+    juce::uint64 blockSerial = 0;
+    juce::uint64 noteOnBlock[128]{};
+    int noteOnPosition[128]{};
+    // The lists the render thread fills never grow there: room for every key is made up front.
+    const bool renderListsReserved = reserveRenderLists();
+
     juce::CriticalSection lock;
 
     // Current-note calculation
