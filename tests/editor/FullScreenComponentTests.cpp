@@ -295,6 +295,7 @@ TEST_F (FullScreenTest, ManualHotSpotIsInvisibleAndTakesClicksOverItsWholeArea)
         for (int x = 716; x < 764; ++x)
             ASSERT_EQ (argb (shown, x, y), argb (background, x, y)) << x << "," << y;
 
+    screen->setVisible (true);
     for (auto [x, y] : {std::pair{0, 0}, {47, 0}, {0, 47}, {47, 47}, {24, 24}})
         EXPECT_EQ (screen->getComponentAt (716 + x, 247 + y), &screen->manualButton);
     EXPECT_FALSE (screen->manualButton.getClickingTogglesState());
