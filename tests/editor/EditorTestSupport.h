@@ -3,7 +3,8 @@
 #include <juce_events/juce_events.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
-#include <vector>
+#include <iostream>
+#include <sstream>
 
 namespace juce
 {
@@ -34,6 +35,23 @@ struct MessageLog final : public juce::ActionListener
 
     juce::ActionBroadcaster& broadcaster;
     juce::StringArray messages;
+};
+
+// Collects what the framework's debug assertions print while it exists (a LookAndFeel deleted while
+// something still refers to it, an editor deleted behind its processor's back). Debug builds only:
+// in release builds the assertions are compiled out.
+class AssertionWatch
+{
+public:
+    AssertionWatch() : previous (std::cerr.rdbuf (captured.rdbuf())) {}
+    ~AssertionWatch() { std::cerr.rdbuf (previous); }
+
+    bool sawAssertion() const { return captured.str().find ("JUCE Assertion failure") != std::string::npos; }
+    std::string text() const { return captured.str(); }
+
+private:
+    std::ostringstream captured;
+    std::streambuf* previous;
 };
 
 // Paints a component and its children into an image, as the screen would show it.
