@@ -6,6 +6,9 @@
 
 #include <malloc.h>
 
+#include <atomic>
+#include <thread>
+
 using editor_test::argb;
 using editor_test::AssertionWatch;
 using editor_test::deliverPendingMessages;
@@ -216,4 +219,55 @@ TEST_F (EditorWindowTest, PictureWithAChordHeldAndMelodyKeysSounding)
             ++soundingMelodyNotes;
     }
     EXPECT_GE (soundingMelodyNotes, 1);
+}
+
+TEST_F (EditorWindowTest, ControlsAndKeyboardWorkWhileTheHostRendersBlocks)
+{
+    // Under the thread sanitizer this shows that the controls' writes, the refresh and the keyboard's
+    // paints never race the render thread.
+    processor.prepareToPlay (44100.0, 256);
+    auto editor = open (processor);
+    auto& content = contentOf (*editor);
+
+    std::atomic<bool> stop{false};
+    std::thread renderThread (
+        [this, &stop]
+        {
+            juce::AudioBuffer<float> audio (0, 256);
+            juce::MidiBuffer midi;
+            for (int block = 0; !stop.load(); ++block)
+            {
+                midi.clear();
+                const int key = (block & 8) != 0 ? 60 : 91;
+                if ((block & 3) == 0)
+                    midi.addEvent (juce::MidiMessage::noteOn (1, key, (juce::uint8)90), 3);
+                else if ((block & 3) == 2)
+                    midi.addEvent (juce::MidiMessage::noteOff (1, key), 7);
+                processor.processBlock (audio, midi);
+            }
+        });
+
+    for (int round = 0; round < 40; ++round)
+    {
+        content.sourceModeBox.setSelectedId (1 + round % 7, juce::sendNotificationSync);
+        content.rootnoteBox.setSelectedId (1 + round % 12, juce::sendNotificationSync);
+        content.scaleBox.setSelectedId (1 + round % 30, juce::sendNotificationSync);
+        content.targetOctaveSlider.setValue ((double)(round % 5 - 2), juce::sendNotificationSync);
+        content.onOffButton.triggerClick();
+        content.bigChordsButton.triggerClick();
+        if (round % 10 == 0)
+            content.expandButton.triggerClick();
+        deliverPendingMessages();
+        render (*editor);
+    }
+
+    stop = true;
+    renderThread.join();
+    deliverPendingMessages();
+
+    // After the last message the controls show what the engine holds.
+    const juce::ScopedLock sl (processor.engine.getLock());
+    EXPECT_EQ (content.rootnoteBox.getSelectedId(), processor.engine.mRootnote + 1);
+    EXPECT_EQ (content.onOffButton.getToggleState(), processor.engine.mOnOff == 1);
+    EXPECT_EQ (content.expandButton.getToggleState(), processor.engine.mExpand == 1);
 }
