@@ -65,7 +65,7 @@ void Quorvanelle::actionListenerCallback (const juce::String&) {}
 
 namespace
 {
-// Truncating, like the pitch class of a negative note, which then matches no class but 0.
+// Truncating: a negative note gets a class of 0 or below, so it matches no class but C.
 int pitchClassOf (juce::int64 note)
 {
     return (int)(note % 12);

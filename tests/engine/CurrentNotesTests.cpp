@@ -11,6 +11,8 @@ namespace
 using Notes = std::vector<int>;
 
 const Notes cMajorFrom48{48, 50, 52, 53, 55, 57, 59};
+constexpr int intMax = std::numeric_limits<int>::max();
+constexpr int intMin = std::numeric_limits<int>::min();
 
 class CurrentNotes : public ::testing::Test
 {
@@ -21,7 +23,10 @@ protected:
         return recalc (engine);
     }
 
-    void releaseAllKeys() { engine.midiReceiver.reset(); }
+    Notes mapEntries (int first, int last) const
+    {
+        return Notes (engine.melodyMap.begin() + first, engine.melodyMap.begin() + last + 1);
+    }
 
     juce::ScopedJuceInitialiser_GUI juceRuntime;
     Quorvanelle engine;
@@ -32,10 +37,8 @@ TEST_F (CurrentNotes, EveryModeForTwoChordsInCMajor)
     struct Row
     {
         int mode;
-        Notes withCEG;
-        Notes withDFA;
+        Notes withCEG, withDFA;
     };
-
     const Row rows[] = {
         {1, {48, 52, 55}, {50, 53, 57}},
         {2, cMajorFrom48, {50, 52, 53, 55, 57, 59, 60}},
@@ -48,68 +51,48 @@ TEST_F (CurrentNotes, EveryModeForTwoChordsInCMajor)
 
     for (const auto& row : rows)
     {
-        SCOPED_TRACE ("mode " + std::to_string (row.mode));
-
-        releaseAllKeys();
+        engine.midiReceiver.reset();
         holdKeys (engine, {48, 52, 55});
-        EXPECT_EQ (notesInMode (row.mode), row.withCEG);
+        EXPECT_EQ (notesInMode (row.mode), row.withCEG) << "mode " << row.mode;
 
-        releaseAllKeys();
+        engine.midiReceiver.reset();
         holdKeys (engine, {50, 53, 57});
-        EXPECT_EQ (notesInMode (row.mode), row.withDFA);
+        EXPECT_EQ (notesInMode (row.mode), row.withDFA) << "mode " << row.mode;
     }
 }
 
-TEST_F (CurrentNotes, MelodyMapRepeatsTheNotesAnOctaveApartAndStopsAtTheMidiRange)
+TEST_F (CurrentNotes, MelodyMapRepeatsTheNotesByOctavesWithinTheMidiRange)
 {
     holdKeys (engine, {48, 52, 55});
     ASSERT_EQ (notesInMode (2), cMajorFrom48);
+    ASSERT_EQ (engine.melodyMap.size(), 200u);
 
-    const auto& map = engine.melodyMap;
-    ASSERT_EQ (map.size(), 200u);
+    EXPECT_EQ (mapEntries (99, 107), (Notes{47, 48, 50, 52, 53, 55, 57, 59, 60}));
+    EXPECT_EQ (engine.melodyMap[93], 36);
+    EXPECT_EQ (engine.melodyMap[72], 0);
+    EXPECT_EQ (engine.melodyMap[146], 127);
+    EXPECT_EQ (mapEntries (0, 71), Notes (72, -1));
+    EXPECT_EQ (mapEntries (147, 199), Notes (53, -1));
 
-    EXPECT_EQ (Notes (map.begin() + 100, map.begin() + 107), cMajorFrom48);
-    EXPECT_EQ (map[107], 60);
-    EXPECT_EQ (map[146], 127);
-    EXPECT_EQ (map[99], 47);
-    EXPECT_EQ (map[93], 36);
-    EXPECT_EQ (map[72], 0);
-
-    for (int i = 147; i < 200; ++i)
-        EXPECT_EQ (map[(size_t)i], -1) << "entry " << i;
-    for (int i = 0; i < 72; ++i)
-        EXPECT_EQ (map[(size_t)i], -1) << "entry " << i;
-}
-
-TEST_F (CurrentNotes, MelodyMapOfASingleNoteStepsByOctaves)
-{
-    holdKeys (engine, {60});
-    ASSERT_EQ (notesInMode (1), Notes{60});
-
-    for (int t = -100; t < 100; ++t)
-    {
-        const int expected = 60 + 12 * t;
-        EXPECT_EQ (engine.melodyMap[(size_t)(100 + t)], expected >= 0 && expected <= 127 ? expected : -1)
-            << "step " << t;
-    }
-}
-
-TEST_F (CurrentNotes, MelodyMapOfNotesNearTheTopGoesDownwardInWholeRuns)
-{
-    engine.mTargetOctaveMod = 4;
+    // Near the top of the range the runs still go down in whole octaves.
+    engine.midiReceiver.reset();
     holdKeys (engine, {70, 74, 77});
+    engine.mTargetOctaveMod = 4;
     ASSERT_EQ (notesInMode (1), (Notes{118, 122, 125}));
+    EXPECT_EQ (mapEntries (97, 103), (Notes{106, 110, 113, 118, 122, 125, -1}));
+    EXPECT_EQ (engine.melodyMap[94], 94);
+    EXPECT_EQ (engine.melodyMap[91], 82);
+    EXPECT_EQ (mapEntries (70, 71), (Notes{-1, 2}));
 
-    const auto& map = engine.melodyMap;
-    EXPECT_EQ (Notes (map.begin() + 97, map.begin() + 103), (Notes{106, 110, 113, 118, 122, 125}));
-    EXPECT_EQ (map[103], -1);
-    EXPECT_EQ (map[94], 94);
-    EXPECT_EQ (map[91], 82);
-    EXPECT_EQ (map[71], 2);
-    EXPECT_EQ (map[70], -1);
+    // A single note: every step is an octave.
+    engine.midiReceiver.reset();
+    holdKeys (engine, {60});
+    engine.mTargetOctaveMod = 0;
+    ASSERT_EQ (notesInMode (1), Notes{60});
+    EXPECT_EQ (mapEntries (94, 106), (Notes{-1, 0, 12, 24, 36, 48, 60, 72, 84, 96, 108, 120, -1}));
 }
 
-TEST_F (CurrentNotes, LatchedChordStandsInWhileNoChordKeyIsHeld)
+TEST_F (CurrentNotes, LatchedChordStandsInForHeldKeysThatAreAbsentOrOutOfRange)
 {
     engine.storedChord = {60, 64, 48};
 
@@ -118,146 +101,82 @@ TEST_F (CurrentNotes, LatchedChordStandsInWhileNoChordKeyIsHeld)
     EXPECT_EQ (notesInMode (7), (Notes{60, 62, 64, 65, 67, 69, 71}));
     EXPECT_EQ (notesInMode (1), (Notes{48, 60, 64}));
 
-    // Held chord keys win over the latched chord.
     holdKeys (engine, {50, 53, 57});
     EXPECT_EQ (notesInMode (1), (Notes{50, 53, 57}));
-}
 
-TEST_F (CurrentNotes, HeldKeysShiftedOutOfRangeGiveWayToTheLatchedChord)
-{
-    engine.storedChord = {60, 64, 67};
-    engine.mTargetOctaveMod = -1;
+    // Key 10 an octave down is no note: the latched chord counts.
+    engine.midiReceiver.reset();
     holdKeys (engine, {10});
+    engine.mTargetOctaveMod = -1;
+    EXPECT_EQ (notesInMode (1), (Notes{36, 48, 52}));
 
-    EXPECT_EQ (notesInMode (1), (Notes{48, 52, 55}));
-    EXPECT_EQ (notesInMode (7), (Notes{48, 50, 52, 53, 55, 57, 59}));
-}
-
-TEST_F (CurrentNotes, OnlyKeysBelowTheSplitShapeTheChord)
-{
-    engine.storedChord = {48};
-    holdKeys (engine, {84, 90});
-    EXPECT_EQ (notesInMode (1), Notes{48});
-
-    releaseAllKeys();
+    // Keys at or above the split are no chord keys.
+    engine.midiReceiver.reset();
+    holdKeys (engine, {76, 84});
+    engine.mTargetOctaveMod = 0;
+    EXPECT_EQ (notesInMode (1), (Notes{76}));
     engine.keyboardSplit = 72;
-    holdKeys (engine, {71, 76});
-    EXPECT_EQ (notesInMode (1), Notes{71});
+    EXPECT_EQ (notesInMode (1), (Notes{48, 60, 64}));
 }
 
-TEST_F (CurrentNotes, WithoutAnyChordOnlyTheScaleModesSoundTheScale)
+TEST_F (CurrentNotes, WithoutAnyChordOnlyTheScaleModesSound)
 {
     for (const int mode : {1, 2, 5})
     {
-        SCOPED_TRACE ("mode " + std::to_string (mode));
-        EXPECT_TRUE (notesInMode (mode).empty());
-        for (const int entry : engine.melodyMap)
-            ASSERT_EQ (entry, -1);
+        EXPECT_TRUE (notesInMode (mode).empty()) << "mode " << mode;
+        EXPECT_EQ (engine.melodyMap, Notes (200, -1));
     }
-
     for (const int mode : {3, 4, 7})
         EXPECT_EQ (notesInMode (mode), cMajorFrom48) << "mode " << mode;
 
-    // The safe rule still keeps the scale's own semitone steps apart.
+    // The safe rule keeps the scale's own semitone steps apart too.
     EXPECT_EQ (notesInMode (6), (Notes{48, 50, 52, 55, 57}));
-}
 
-TEST_F (CurrentNotes, LowestOctaveWithRootDKeepsOnlyNotesAtOrAboveZero)
-{
+    // Five octaves down from D: only the root an octave above survives, and a negative base gives nothing.
     engine.mTargetOctaveMod = -5;
     engine.mRootnote = 2;
-
     EXPECT_EQ (notesInMode (3), Notes{1});
-    EXPECT_EQ (engine.melodyMap[100], 1);
-    EXPECT_EQ (engine.melodyMap[101], 13);
-    EXPECT_EQ (engine.melodyMap[99], -1);
-
+    EXPECT_EQ (mapEntries (99, 101), (Notes{-1, 1, 13}));
     for (const int mode : {4, 6, 7})
         EXPECT_TRUE (notesInMode (mode).empty()) << "mode " << mode;
-}
-
-TEST_F (CurrentNotes, NothingIsComputedUntilARecalculationIsAskedFor)
-{
-    holdKeys (engine, {48, 52, 55});
-    recalc (engine);
-    const auto map = engine.melodyMap;
-
-    holdKeys (engine, {62});
-    engine.mSourceMode = 3;
-    engine.RecalcTheCurNotesIfNeeded();
-
-    EXPECT_EQ (engine.curNotes, (Notes{48, 52, 55}));
-    EXPECT_EQ (engine.melodyMap, map);
 }
 
 TEST_F (CurrentNotes, RestoredSettingsOutOfRangeStayInsideTheTables)
 {
     holdKeys (engine, {50, 53, 57});
+    const auto chords = notesInMode (1);
+    const auto scalePlusChords = notesInMode (4);
+    for (const int mode : {-1, intMin})
+        EXPECT_EQ (notesInMode (mode), chords) << "mode " << mode;
+    for (const int mode : {0, 8, 9, intMax})
+        EXPECT_EQ (notesInMode (mode), scalePlusChords) << "mode " << mode;
 
     engine.mScaleIndex = 373;
     const auto lastScale = notesInMode (3);
-    for (const int index : {374, 1000, std::numeric_limits<int>::max()})
+    for (const int index : {374, intMax})
     {
         engine.mScaleIndex = index;
         EXPECT_EQ (notesInMode (3), lastScale) << "scale " << index;
     }
-
     engine.mScaleIndex = -3;
     EXPECT_EQ (notesInMode (3), cMajorFrom48);
-    engine.mScaleIndex = 0;
 
     engine.mRootnote = -5;
     EXPECT_EQ (notesInMode (3), cMajorFrom48);
-
-    // A root above 11 is added as it is: 14 is D an octave up.
-    engine.mRootnote = 14;
+    engine.mRootnote = 14; // added as it is: D an octave up
     EXPECT_EQ (notesInMode (3), (Notes{62, 64, 66, 67, 69, 71, 73}));
 
-    // Far out of range, yet brought back by the octave: no overflow on the way.
+    // Far out, then brought back by the octave: nothing overflows on the way.
     engine.mRootnote = 180;
     engine.mTargetOctaveMod = -10;
     EXPECT_EQ (notesInMode (3), (Notes{108, 110, 112, 113, 115, 117, 119}));
 
-    engine.mRootnote = std::numeric_limits<int>::max();
-    engine.mTargetOctaveMod = std::numeric_limits<int>::min();
-    for (const int mode : {1, 2, 3, 4, 5, 6, 7})
-        EXPECT_TRUE (notesInMode (mode).empty()) << "mode " << mode;
-    engine.mTargetOctaveMod = std::numeric_limits<int>::max();
-    EXPECT_TRUE (notesInMode (4).empty());
-}
-
-TEST_F (CurrentNotes, RestoredModesOutOfRangeActAsChordsOrScalePlusChords)
-{
-    holdKeys (engine, {50, 53, 57});
-    const auto chords = notesInMode (1);
-    const auto scalePlusChords = notesInMode (4);
-
-    EXPECT_EQ (notesInMode (-1), chords);
-    EXPECT_EQ (notesInMode (std::numeric_limits<int>::min()), chords);
-    for (const int mode : {0, 8, 9, std::numeric_limits<int>::max()})
-        EXPECT_EQ (notesInMode (mode), scalePlusChords) << "mode " << mode;
-
-    // "Scale + chords" also needs no chord at all.
-    releaseAllKeys();
-    EXPECT_EQ (notesInMode (0), cMajorFrom48);
-}
-
-TEST_F (CurrentNotes, StorageIsReusedFromOneCalculationToTheNext)
-{
-    for (int key = 0; key < 84; ++key)
-        holdKeys (engine, {key});
-    ASSERT_EQ (notesInMode (1).size(), 84u);
-
-    const auto* chordStorage = engine.chordNotes.data();
-    const auto* curStorage = engine.curNotes.data();
-    const auto* mapStorage = engine.melodyMap.data();
-
-    for (int mode = -1; mode <= 8; ++mode)
+    engine.mRootnote = intMax;
+    for (const int octave : {intMin, intMax})
     {
-        notesInMode (mode);
-        EXPECT_EQ (engine.chordNotes.data(), chordStorage);
-        EXPECT_EQ (engine.curNotes.data(), curStorage);
-        EXPECT_EQ (engine.melodyMap.data(), mapStorage);
+        engine.mTargetOctaveMod = octave;
+        for (const int mode : {1, 2, 3, 4, 5, 6, 7})
+            EXPECT_TRUE (notesInMode (mode).empty()) << "mode " << mode << " octave " << octave;
     }
 }
 } // namespace
