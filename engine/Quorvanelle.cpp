@@ -360,12 +360,6 @@ int channelNibble (int channel) noexcept
     return channel <= 0 ? 0 : (channel > 16 ? 15 : channel - 1);
 }
 
-const juce::String& displayChangedMessage()
-{
-    // Made once, so that announcing a change costs no string allocation on the render thread.
-    static const juce::String message ("keyboardDisplayChangedMessage");
-    return message;
-}
 } // namespace
 
 juce::MidiBuffer Quorvanelle::processBlock (int numSamples, juce::MidiBuffer& midi, juce::AudioBuffer<float>&)
@@ -771,19 +765,15 @@ void Quorvanelle::releaseForTransportStop()
         NoteOffAction (n, 0, channelBySource[n], false);
 
     midiReceiver.reset();
-    keyboardControl->sendActionMessage (displayChangedMessage());
+    keyboardControl->sendActionMessage (KeyboardControl::displayChangedMessage);
 }
 
 bool Quorvanelle::reserveRenderLists()
 {
-    // A source never sounds one note twice, and the queue never holds one note twice.
-    for (auto& notes : outputsBySource)
-        notes.reserve (128);
+    // A chord control key sounds a whole chord; a source never sounds one note twice.
+    for (const int key : { 85, 87, 97, 99 })
+        outputsBySource[key].reserve (128);
 
-    deferredNoteOffs.reserve (128);
-    deferredNoteOffChannels.reserve (128);
-    storedChord.reserve (128);
-    heldChordKeys.reserve (128);
     return true;
 }
 
@@ -944,7 +934,7 @@ void Quorvanelle::SetExpand (int value)
                              heldChordKeys.end());
     }
 
-    keyboardControl->sendActionMessage (displayChangedMessage());
+    keyboardControl->sendActionMessage (KeyboardControl::displayChangedMessage);
     static const juce::String message ("expandChange");
     sendActionMessage (message);
 }

@@ -110,7 +110,7 @@ private:
     juce::uint64 blockSerial = 0;
     juce::uint64 noteOnBlock[128]{};
     int noteOnPosition[128]{};
-    // The lists the render thread fills never grow there: room for every key is made up front.
+    // Room for the chords of the control keys, so that their lists never grow on the render thread.
     const bool renderListsReserved = reserveRenderLists();
 
     juce::CriticalSection lock;
