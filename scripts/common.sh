@@ -3,9 +3,10 @@ set -euo pipefail
 
 QUORVANELLE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-# The Debian packages every build needs.
+# The Debian packages every build needs; the LV2 tools check the built bundle.
 QUORVANELLE_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config juce-modules-source
-    libgtest-dev libbenchmark-dev fonts-dejavu-core)
+    libgtest-dev libbenchmark-dev fonts-dejavu-core
+    lv2-dev sordi lilv-utils)
 
 quorvanelle_apt_updated=0
 

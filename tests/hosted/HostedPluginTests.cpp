@@ -1,0 +1,340 @@
+// The built VST3 and LV2 bundles, loaded the way a host loads them: through JUCE's own hosting, in a
+// process that holds no plug-in code of its own.
+
+#include "scales/ScaleCatalogue.h"
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <initializer_list>
+#include <ostream>
+
+namespace juce
+{
+// The Linux message loop's single step.
+bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
+
+inline void PrintTo (const StringArray& texts, std::ostream* os)
+{
+    if (texts.isEmpty())
+        *os << "{}";
+    else
+        *os << "{ \"" << texts.joinIntoString ("\", \"") << "\" }";
+}
+} // namespace juce
+
+namespace
+{
+struct Event
+{
+    int position;
+    juce::MidiMessage message;
+};
+
+Event noteOn (int position, int key, int velocity = 100)
+{
+    return {position, juce::MidiMessage::noteOn (1, key, (juce::uint8)velocity)};
+}
+
+Event noteOff (int position, int key)
+{
+    return {position, juce::MidiMessage::noteOff (1, key, (juce::uint8)0)};
+}
+
+juce::StringArray describe (const juce::MidiBuffer& buffer)
+{
+    juce::StringArray lines;
+
+    for (const auto event : buffer)
+    {
+        const auto message = event.getMessage();
+        juce::String line;
+        line << event.samplePosition << ": ";
+
+        if (message.isNoteOn())
+            line << "note-on " << message.getNoteNumber() << " vel " << message.getVelocity();
+        else if (message.isNoteOff())
+            line << "note-off " << message.getNoteNumber();
+        else
+            line << message.getDescription();
+
+        lines.add (line << " ch " << message.getChannel());
+    }
+
+    return lines;
+}
+
+// Host index order.
+enum ParameterIndex
+{
+    targetOctaveModIndex,
+    sourceModeIndex,
+    onOffIndex,
+    bigChordsIndex,
+    expandIndex,
+    rootnoteIndex,
+    scaleIndexIndex
+};
+
+const char* const parameterNames[] = {
+    "Target octave mod", "Operation mode", "Source through", "Use big chords",
+    "Expand keyboard",   "Root note",      "Scale"};
+
+class HostedPlugin : public ::testing::TestWithParam<const char*>
+{
+protected:
+    void SetUp() override
+    {
+        const juce::String formatName = GetParam();
+
+        if (formatName == "VST3")
+        {
+            auto format = std::make_unique<juce::VST3PluginFormat>();
+            format->findAllTypesForFile (descriptions, QUORVANELLE_VST3_BUNDLE);
+            manager.addFormat (format.release());
+        }
+        else
+        {
+            // The built bundle's folder only; the home folder is a fresh one (see main), so no
+            // installed copy stands in for it.
+            auto format = std::make_unique<juce::LV2PluginFormat>();
+            format->searchPathsForPlugins (
+                juce::File (QUORVANELLE_LV2_BUNDLE).getParentDirectory().getFullPathName(), true, false);
+            format->findAllTypesForFile (descriptions, QUORVANELLE_LV2_URI);
+            manager.addFormat (format.release());
+        }
+
+        ASSERT_EQ (descriptions.size(), 1);
+        plugin = load();
+        ASSERT_NE (plugin, nullptr);
+    }
+
+    void TearDown() override
+    {
+        plugin.reset();
+        deliverHostMessages();
+    }
+
+    std::unique_ptr<juce::AudioPluginInstance> load()
+    {
+        juce::String error;
+        auto instance = manager.createPluginInstance (*descriptions[0], 44100.0, 512, error);
+        EXPECT_TRUE (error.isEmpty()) << error;
+
+        if (instance != nullptr)
+            instance->prepareToPlay (44100.0, 512);
+
+        return instance;
+    }
+
+    static juce::StringArray render (juce::AudioPluginInstance& instance, std::initializer_list<Event> events)
+    {
+        juce::MidiBuffer midi;
+        for (const auto& event : events)
+            midi.addEvent (event.message, event.position);
+
+        juce::AudioBuffer<float> audio (
+            juce::jmax (instance.getTotalNumInputChannels(), instance.getTotalNumOutputChannels()), 512);
+        instance.processBlock (audio, midi);
+        return describe (midi);
+    }
+
+    static void deliverHostMessages()
+    {
+        while (juce::dispatchNextMessageOnSystemQueue (true))
+        {
+        }
+    }
+
+    // The plug-in reports changes of its parameters from its own message thread and through its
+    // blocks; gives it blocks and time until the condition holds.
+    static bool eventually (juce::AudioPluginInstance& instance, const std::function<bool()>& condition)
+    {
+        for (int attempt = 0; attempt < 200; ++attempt)
+        {
+            if (condition())
+                return true;
+
+            render (instance, {});
+            deliverHostMessages();
+            juce::Thread::sleep (10);
+        }
+        return condition();
+    }
+
+    bool isVst3() const { return juce::String (GetParam()) == "VST3"; }
+
+    // One of our seven by our host index. VST3 keeps our order; LV2 parameters form an unordered set
+    // that JUCE's host lists by URI, so there they are found by name.
+    juce::AudioProcessorParameter& parameter (juce::AudioPluginInstance& instance, int index) const
+    {
+        const auto& all = instance.getParameters();
+
+        if (!isVst3())
+            for (auto* p : all)
+                if (p->getName (100) == parameterNames[index])
+                    return *p;
+
+        return *all[index];
+    }
+
+    // The texts a host shows for every step of a parameter, lowest first.
+    static juce::StringArray stepTexts (juce::AudioProcessorParameter& p, int numSteps)
+    {
+        juce::StringArray texts;
+        for (int i = 0; i < numSteps; ++i)
+            texts.add (p.getText ((float)i / (float)(numSteps - 1), 100));
+        return texts;
+    }
+
+    juce::AudioPluginFormatManager manager;
+    juce::OwnedArray<juce::PluginDescription> descriptions;
+    std::unique_ptr<juce::AudioPluginInstance> plugin;
+};
+
+TEST_P (HostedPlugin, IsAMidiEffectWithoutAudioBuses)
+{
+    const auto& description = *descriptions[0];
+    EXPECT_EQ (description.name, "Quorvanelle");
+    EXPECT_EQ (plugin->getName(), "Quorvanelle");
+    EXPECT_FALSE (description.isInstrument);
+    EXPECT_EQ (description.numInputChannels, 0);
+    EXPECT_EQ (description.numOutputChannels, 0);
+    EXPECT_EQ (plugin->getBusCount (true), 0);
+    EXPECT_EQ (plugin->getBusCount (false), 0);
+    EXPECT_TRUE (plugin->acceptsMidi());
+    EXPECT_TRUE (plugin->producesMidi());
+}
+
+TEST_P (HostedPlugin, ShowsTheSevenParametersWithTheirChoicesAndDefaults)
+{
+    const auto& parameters = plugin->getParameters();
+    ASSERT_GE (parameters.size(), 7);
+
+    std::vector<juce::String> scaleNames;
+    std::vector<std::vector<int>> scaleIntervals;
+    PopulateScaleList (&scaleNames, &scaleIntervals);
+    const juce::String defaults[] = {"0", "C", "Off", "Off", "Off", "C", scaleNames[0]};
+
+    for (int i = 0; i < 7; ++i)
+    {
+        SCOPED_TRACE (parameterNames[i]);
+        auto& p = parameter (*plugin, i);
+        EXPECT_EQ (p.getName (100), parameterNames[i]);
+        EXPECT_EQ (p.getText (p.getDefaultValue(), 100), defaults[i]);
+        EXPECT_EQ (p.getText (p.getValue(), 100), defaults[i]);
+    }
+
+    // Besides ours only what the format's wrapper adds: its bypass and, in VST3, the parameters that
+    // carry MIDI controllers, which VST3 has no events for.
+    int bypasses = 0;
+    for (auto* p : parameters)
+    {
+        const auto name = p->getName (100);
+        bypasses += name == "Bypass" ? 1 : 0;
+        EXPECT_TRUE (juce::StringArray (parameterNames, 7).contains (name) || name == "Bypass" ||
+                     (isVst3() && name.startsWith ("MIDI CC ")))
+            << name;
+    }
+    EXPECT_EQ (bypasses, 1);
+
+    EXPECT_EQ (stepTexts (parameter (*plugin, targetOctaveModIndex), 11).joinIntoString (" "),
+               "-5 -4 -3 -2 -1 0 1 2 3 4 5");
+    EXPECT_EQ (stepTexts (parameter (*plugin, sourceModeIndex), 7).joinIntoString ("|"),
+               "C|C+S|S|S+C|C+S s|S+C s|S bass");
+    EXPECT_EQ (stepTexts (parameter (*plugin, onOffIndex), 2).joinIntoString ("|"), "Off|On");
+    EXPECT_EQ (stepTexts (parameter (*plugin, bigChordsIndex), 2).joinIntoString ("|"), "Off|On");
+    EXPECT_EQ (stepTexts (parameter (*plugin, expandIndex), 2).joinIntoString ("|"), "Off|On");
+    EXPECT_EQ (stepTexts (parameter (*plugin, rootnoteIndex), 12).joinIntoString (" "),
+               "C C# D D# E F F# G G# A A# B");
+
+    const auto scales = stepTexts (parameter (*plugin, scaleIndexIndex), 374);
+    for (int i = 0; i < 374; ++i)
+        EXPECT_EQ (scales[i], scaleNames[(size_t)i]) << "scale " << i;
+}
+
+TEST_P (HostedPlugin, HarmonisesHeldChordAndMelodyKeysAtTheirSamplePositions)
+{
+    // Chord C E G held, white melody keys, chord key 99 (the chord an octave up), a release.
+    const auto output = render (*plugin, {noteOn (0, 48), noteOn (0, 52), noteOn (0, 55), noteOn (100, 96),
+                                          noteOn (200, 98), noteOn (300, 99, 90), noteOff (400, 96)});
+
+    EXPECT_EQ (output, juce::StringArray ({"100: note-on 48 vel 100 ch 1", "200: note-on 52 vel 100 ch 1",
+                                           "300: note-on 60 vel 90 ch 1", "300: note-on 64 vel 90 ch 1",
+                                           "300: note-on 67 vel 90 ch 1", "400: note-off 48 ch 1"}));
+}
+
+TEST_P (HostedPlugin, ParameterSetByTheHostTakesEffect)
+{
+    parameter (*plugin, onOffIndex).setValueNotifyingHost (1.0f);
+    parameter (*plugin, sourceModeIndex).setValueNotifyingHost (2.0f / 6.0f); // "S": the scale alone
+
+    // The chord key now sounds itself; the melody key plays the scale's second note.
+    EXPECT_EQ (render (*plugin, {noteOn (10, 60), noteOn (20, 98)}),
+               juce::StringArray ({"10: note-on 60 vel 100 ch 1", "20: note-on 50 vel 100 ch 1"}));
+    EXPECT_EQ (parameter (*plugin, onOffIndex).getText (parameter (*plugin, onOffIndex).getValue(), 100),
+               "On");
+}
+
+TEST_P (HostedPlugin, StateRoundTripsThroughTheFormat)
+{
+    const std::pair<int, float> changes[] = {{targetOctaveModIndex, 0.7f},   // +2
+                                             {sourceModeIndex, 4.0f / 6.0f}, // "C+S s"
+                                             {bigChordsIndex, 1.0f},
+                                             {rootnoteIndex, 1.0f}, // "B"
+                                             {scaleIndexIndex, 200.0f / 373.0f}};
+    for (const auto& [index, value] : changes)
+        parameter (*plugin, index).setValueNotifyingHost (value);
+    render (*plugin, {});
+
+    juce::MemoryBlock saved;
+    plugin->getStateInformation (saved);
+
+    auto restored = load();
+    ASSERT_NE (restored, nullptr);
+    restored->setStateInformation (saved.getData(), (int)saved.getSize());
+
+    const auto textsOf = [this] (juce::AudioPluginInstance& instance)
+    {
+        juce::StringArray texts;
+        for (int i = 0; i < 7; ++i)
+            texts.add (parameter (instance, i).getText (parameter (instance, i).getValue(), 100));
+        return texts;
+    };
+
+    EXPECT_TRUE (eventually (*restored, [&] { return textsOf (*restored) == textsOf (*plugin); }))
+        << "restored " << textsOf (*restored).joinIntoString (", ").toStdString() << " saved "
+        << textsOf (*plugin).joinIntoString (", ").toStdString();
+    EXPECT_EQ (textsOf (*plugin)[targetOctaveModIndex], "2");
+    EXPECT_EQ (textsOf (*plugin)[sourceModeIndex], "C+S s");
+
+    juce::MemoryBlock again;
+    restored->getStateInformation (again);
+    EXPECT_EQ (again, saved);
+}
+
+INSTANTIATE_TEST_SUITE_P (Formats, HostedPlugin, ::testing::Values ("VST3", "LV2"),
+                          [] (const auto& format) { return std::string (format.param); });
+} // namespace
+
+int main (int argc, char** argv)
+{
+    // A fresh home: hosts look for plug-ins in ~/.lv2 and ~/.vst3, where an installed copy may sit.
+    const auto home = juce::File::createTempFile ("home");
+    home.createDirectory();
+    setenv ("HOME", home.getFullPathName().toRawUTF8(), 1);
+
+    int result = 0;
+    {
+        const juce::ScopedJuceInitialiser_GUI juceRuntime;
+        ::testing::InitGoogleTest (&argc, argv);
+        result = RUN_ALL_TESTS();
+    }
+
+    home.deleteRecursively();
+    return result;
+}

@@ -1,0 +1,194 @@
+#include "ProcessorTestSupport.h"
+
+#include <juce_audio_utils/juce_audio_utils.h>
+
+using namespace processortest;
+
+namespace
+{
+struct FixedPlayHead final : public juce::AudioPlayHead
+{
+    juce::Optional<PositionInfo> getPosition() const override { return position; }
+
+    juce::Optional<PositionInfo> position;
+};
+
+juce::AudioPlayHead::PositionInfo playingAt (double bpm)
+{
+    juce::AudioPlayHead::PositionInfo position;
+    position.setBpm (bpm);
+    position.setIsPlaying (true);
+    return position;
+}
+
+class ProcessorBlocks : public ProcessorTest
+{
+protected:
+    juce::AudioPlayHead::CurrentPositionInfo engineTransport()
+    {
+        const juce::ScopedLock sl (processor.engine.getLock());
+        return processor.engine.hostPosition;
+    }
+
+    FixedPlayHead playHead;
+};
+
+TEST_F (ProcessorBlocks, TransportComesFromThePlayHeadOrIsTheDefaultRecord)
+{
+    const juce::AudioPlayHead::CurrentPositionInfo defaults;
+
+    // No play head, or one that knows no position: 120 beats per minute, 4/4, stopped.
+    processor.engine.hostPosition.bpm = 33.0;
+    render ({});
+    EXPECT_EQ (engineTransport(), defaults);
+
+    processor.setPlayHead (&playHead);
+    processor.engine.hostPosition.isPlaying = true;
+    render ({});
+    EXPECT_EQ (engineTransport(), defaults);
+
+    // A host that tells only some fields leaves the others at their defaults.
+    playHead.position = juce::AudioPlayHead::PositionInfo();
+    playHead.position->setIsPlaying (true);
+    render ({});
+    EXPECT_EQ (engineTransport().bpm, 120.0);
+    EXPECT_TRUE (engineTransport().isPlaying);
+
+    auto full = playingAt (90.0);
+    full.setTimeSignature (juce::AudioPlayHead::TimeSignature{3, 8});
+    full.setTimeInSamples (44100);
+    full.setTimeInSeconds (1.0);
+    full.setPpqPosition (1.5);
+    full.setPpqPositionOfLastBarStart (1.5);
+    full.setLoopPoints (juce::AudioPlayHead::LoopPoints{4.0, 8.0});
+    full.setIsLooping (true);
+    full.setIsRecording (true);
+    playHead.position = full;
+
+    // A block of no samples still hands the transport to the engine.
+    render ({}, 0);
+    const auto record = engineTransport();
+    EXPECT_EQ (record.bpm, 90.0);
+    EXPECT_EQ (record.timeSigNumerator, 3);
+    EXPECT_EQ (record.timeSigDenominator, 8);
+    EXPECT_EQ (record.timeInSamples, 44100);
+    EXPECT_EQ (record.timeInSeconds, 1.0);
+    EXPECT_EQ (record.ppqPosition, 1.5);
+    EXPECT_EQ (record.ppqLoopStart, 4.0);
+    EXPECT_EQ (record.ppqLoopEnd, 8.0);
+    EXPECT_TRUE (record.isPlaying && record.isLooping && record.isRecording);
+
+    processor.setPlayHead (nullptr);
+}
+
+TEST_F (ProcessorBlocks, HarmonisedOutputReplacesTheInputAtTheSamePositions)
+{
+    const auto output = render ({noteOn (0, 48),
+                                 noteOn (0, 52),
+                                 noteOn (0, 55),
+                                 noteOn (100, 96),
+                                 {150, juce::MidiMessage::controllerEvent (1, 1, 64)},
+                                 noteOn (200, 98),
+                                 noteOn (300, 99, 90),
+                                 noteOff (400, 96)});
+
+    EXPECT_EQ (describe (output),
+               juce::StringArray ({"100: note-on 48 vel 100 ch 1", "150: cc 1 = 64 ch 1",
+                                   "200: note-on 52 vel 100 ch 1", "300: note-on 60 vel 90 ch 1",
+                                   "300: note-on 64 vel 90 ch 1", "300: note-on 67 vel 90 ch 1",
+                                   "400: note-off 48 ch 1"}));
+    EXPECT_EQ (processor.engine.samplePosition, 512);
+}
+
+TEST_F (ProcessorBlocks, TransportStopReachesTheEngine)
+{
+    processor.setPlayHead (&playHead);
+    playHead.position = playingAt (120.0);
+    render ({noteOn (0, 48), noteOn (10, 96)});
+
+    playHead.position->setIsPlaying (false);
+    EXPECT_EQ (describe (render ({})), juce::StringArray ({"0: note-off 48 ch 1"}));
+    EXPECT_TRUE (processor.engine.inputSuspended.load());
+
+    processor.setPlayHead (nullptr);
+}
+
+TEST_F (ProcessorBlocks, BypassPassesOnTheEngineNoteOffsAndNothingElse)
+{
+    EXPECT_EQ (describe (render ({noteOn (0, 48), noteOn (0, 52), noteOn (0, 55), noteOn (10, 96)})),
+               juce::StringArray ({"10: note-on 48 vel 100 ch 1"}));
+
+    // Bypassed: the melody key let go still silences its note; nothing new starts, nothing passes.
+    const auto bypassed = render ({noteOff (20, 96),
+                                   noteOn (30, 98),
+                                   {40, juce::MidiMessage::controllerEvent (1, 7, 1)},
+                                   noteOn (50, 100, 100, 2)},
+                                  512, true);
+    EXPECT_EQ (describe (bypassed), juce::StringArray ({"20: note-off 48 ch 1"}));
+
+    // The engine booked what it started during bypass; its release goes out as well.
+    EXPECT_EQ (describe (render ({noteOff (5, 98)}, 512, true)), juce::StringArray ({"5: note-off 52 ch 1"}));
+    EXPECT_EQ (describe (render ({noteOff (6, 100, 2)})), juce::StringArray ({"6: note-off 55 ch 2"}));
+}
+
+TEST_F (ProcessorBlocks, PreparingSetsTheRateAndRestartsTheSampleCount)
+{
+    processor.prepareToPlay (48000.0, 256);
+    render ({}, 100);
+    EXPECT_EQ (processor.engine.samplePosition, 100);
+
+    processor.prepareToPlay (96000.0, 64);
+    processor.prepareToPlay (88200.0, 64);
+    EXPECT_EQ (processor.engine.sampleRate, 88200.0);
+    EXPECT_EQ (processor.engine.samplePosition, 0);
+}
+
+// The standalone application opens one output channel for a processor without buses and lets
+// JUCE's player drive it from the audio callback.
+TEST_F (ProcessorBlocks, StandalonePlayerDrivesTheProcessorWithoutAudioBuses)
+{
+    struct OneOutputDevice final : public juce::AudioIODevice
+    {
+        OneOutputDevice() : juce::AudioIODevice ("one output", "test") {}
+        juce::StringArray getOutputChannelNames() override { return {"out"}; }
+        juce::StringArray getInputChannelNames() override { return {}; }
+        juce::Array<double> getAvailableSampleRates() override { return {48000.0}; }
+        juce::Array<int> getAvailableBufferSizes() override { return {256}; }
+        int getDefaultBufferSize() override { return 256; }
+        juce::String open (const juce::BigInteger&, const juce::BigInteger&, double, int) override
+        {
+            return {};
+        }
+        void close() override {}
+        bool isOpen() override { return true; }
+        void start (juce::AudioIODeviceCallback*) override {}
+        void stop() override {}
+        bool isPlaying() override { return true; }
+        juce::String getLastError() override { return {}; }
+        int getCurrentBufferSizeSamples() override { return 256; }
+        double getCurrentSampleRate() override { return 48000.0; }
+        int getCurrentBitDepth() override { return 32; }
+        juce::BigInteger getActiveOutputChannels() const override { return 1; }
+        juce::BigInteger getActiveInputChannels() const override { return 0; }
+        int getOutputLatencyInSamples() override { return 0; }
+        int getInputLatencyInSamples() override { return 0; }
+    } device;
+
+    juce::AudioProcessorPlayer player;
+    player.audioDeviceAboutToStart (&device);
+    player.setProcessor (&processor);
+    EXPECT_EQ (processor.engine.sampleRate, 48000.0);
+
+    const auto now = juce::Time::getMillisecondCounterHiRes() * 0.001;
+    player.handleIncomingMidiMessage (
+        nullptr, juce::MidiMessage::noteOn (1, 96, (juce::uint8)100).withTimeStamp (now));
+
+    std::vector<float> samples (256, 1.0f);
+    float* outputs[] = {samples.data()};
+    player.audioDeviceIOCallbackWithContext (nullptr, 0, outputs, 1, 256, {});
+
+    EXPECT_EQ (processor.engine.samplePosition, 256);
+    EXPECT_GE (processor.engine.midiReceiver.noteState[96], 1000);
+    player.setProcessor (nullptr);
+}
+} // namespace
