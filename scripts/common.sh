@@ -32,9 +32,10 @@ quorvanelle_ensure_packages()
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
+# Parallel build jobs: QUORVANELLE_JOBS when set, else one per core.
 quorvanelle_jobs()
 {
-    nproc 2>/dev/null || echo 2
+    echo "${QUORVANELLE_JOBS:-$(nproc 2>/dev/null || echo 2)}"
 }
 
 # quorvanelle_configure <build dir> <build type> [extra cmake arguments]

@@ -2,6 +2,9 @@
 
 #include <juce_audio_utils/juce_audio_utils.h>
 
+#include <atomic>
+#include <thread>
+
 using namespace processortest;
 
 namespace
@@ -190,5 +193,53 @@ TEST_F (ProcessorBlocks, StandalonePlayerDrivesTheProcessorWithoutAudioBuses)
     EXPECT_EQ (processor.engine.samplePosition, 256);
     EXPECT_GE (processor.engine.midiReceiver.noteState[96], 1000);
     player.setProcessor (nullptr);
+}
+} // namespace
+
+namespace
+{
+// A host may set parameters and restore states on its own threads while its render thread runs.
+TEST_F (ProcessorBlocks, HostThreadsMayWriteWhileBlocksRun)
+{
+    std::atomic<bool> hostDone{false};
+
+    std::thread renderThread (
+        [&]
+        {
+            while (!hostDone)
+                render ({noteOn (0, 48), noteOn (0, 52), noteOn (10, 96), noteOn (20, 99), noteOff (30, 96),
+                         noteOff (40, 99), noteOff (50, 48), noteOff (50, 52)},
+                        64);
+        });
+
+    std::thread hostThread (
+        [&]
+        {
+            juce::MemoryBlock state;
+            for (int i = 0; i < 300; ++i)
+            {
+                hostSets (i % 7, i % 2);
+                if (i % 10 == 0)
+                    processor.getStateInformation (state);
+                if (i % 10 == 5)
+                    processor.setStateInformation (state.getData(), (int)state.getSize());
+            }
+            hostDone = true;
+        });
+
+    // Meanwhile the message thread answers the engine's messages.
+    while (!hostDone)
+        pumpMessages();
+
+    hostThread.join();
+    renderThread.join();
+    pumpMessages();
+
+    // In step again once every message has been answered.
+    std::vector<int> shown{valueOf (onOffIndex),         valueOf (targetOctaveModIndex),
+                           valueOf (bigChordsIndex),     valueOf (expandIndex),
+                           valueOf (rootnoteIndex),      valueOf (scaleIndexIndex),
+                           valueOf (sourceModeIndex) + 1};
+    EXPECT_EQ (shown, engineSettings());
 }
 } // namespace
