@@ -168,12 +168,12 @@ void FullScreenComponent::setDisplayFromModel()
 }
 
 //==============================================================================
-// What the controls do. The new value of a switch comes from the engine, not from the button.
+// What the controls do. The new value of a switch comes from the engine, not from the button; the two
+// switches take the engine's lock themselves and announce the change after releasing it.
 
 void FullScreenComponent::onOnOffClicked()
 {
-    const juce::ScopedLock sl (engine->getLock());
-    engine->SetOnOff (engine->mOnOff == 1 ? 0 : 1);
+    engine->SetOnOff (readSetting (&Quorvanelle::mOnOff) == 1 ? 0 : 1);
 }
 
 void FullScreenComponent::onBigChordsClicked()
@@ -187,8 +187,7 @@ void FullScreenComponent::onBigChordsClicked()
 
 void FullScreenComponent::onExpandClicked()
 {
-    const juce::ScopedLock sl (engine->getLock());
-    engine->SetExpand (engine->mExpand == 1 ? 0 : 1);
+    engine->SetExpand (readSetting (&Quorvanelle::mExpand) == 1 ? 0 : 1);
 }
 
 void FullScreenComponent::onManualClicked()
@@ -221,6 +220,12 @@ void FullScreenComponent::onTargetOctaveModChanged()
 {
     writeSetting (&Quorvanelle::mTargetOctaveMod, (int)targetOctaveSlider.getValue(),
                   "targetOctaveModChange");
+}
+
+int FullScreenComponent::readSetting (int Quorvanelle::*setting) const
+{
+    const juce::ScopedLock sl (engine->getLock());
+    return engine->*setting;
 }
 
 void FullScreenComponent::writeSetting (int Quorvanelle::*setting, int value, const char* message)

@@ -36,6 +36,8 @@ private:
     void onScaleChanged();
     void onTargetOctaveModChanged();
 
+    // Reads one engine field under the engine's lock.
+    int readSetting (int Quorvanelle::*setting) const;
     // Writes `value` into the engine field under the engine's lock when it differs, then announces
     // the change with `message`.
     void writeSetting (int Quorvanelle::*setting, int value, const char* message);

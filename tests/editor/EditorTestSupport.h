@@ -14,10 +14,12 @@ bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
 
 namespace editor_test
 {
-// Delivers every message posted so far (change messages, display messages, button clicks).
+// Delivers the messages posted so far (change messages, display messages, button clicks). Gives up
+// after a second, so that a thread that keeps posting cannot hold the test here for ever.
 inline void deliverPendingMessages()
 {
-    while (juce::dispatchNextMessageOnSystemQueue (true))
+    const auto giveUpAt = juce::Time::getMillisecondCounter() + 1000;
+    while (juce::dispatchNextMessageOnSystemQueue (true) && juce::Time::getMillisecondCounter() < giveUpAt)
     {
     }
 }

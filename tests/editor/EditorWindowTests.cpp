@@ -247,6 +247,8 @@ TEST_F (EditorWindowTest, ControlsAndKeyboardWorkWhileTheHostRendersBlocks)
                 else if ((block & 3) == 2)
                     midi.addEvent (juce::MidiMessage::noteOff (1, key), 7);
                 processor.processBlock (audio, midi);
+                // A host renders in time: 256 samples take almost 6 ms; here a block every millisecond.
+                juce::Thread::sleep (1);
             }
         });
 
