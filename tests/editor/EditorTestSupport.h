@@ -3,6 +3,8 @@
 #include <juce_events/juce_events.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <gtest/gtest.h>
+
 #include <iostream>
 #include <sstream>
 
@@ -68,5 +70,18 @@ inline juce::Image render (juce::Component& c)
 inline juce::uint32 argb (const juce::Image& image, int x, int y)
 {
     return image.getPixelAt (x, y).getARGB();
+}
+
+// Whether two images agree pixel for pixel over an area; names the first pixel that differs.
+inline ::testing::AssertionResult sameRegion (const juce::Image& a, const juce::Image& b,
+                                              juce::Rectangle<int> area)
+{
+    for (int y = area.getY(); y < area.getBottom(); ++y)
+        for (int x = area.getX(); x < area.getRight(); ++x)
+            if (argb (a, x, y) != argb (b, x, y))
+                return ::testing::AssertionFailure()
+                       << "pixel " << x << "," << y << " is " << a.getPixelAt (x, y).toDisplayString (true)
+                       << ", not " << b.getPixelAt (x, y).toDisplayString (true);
+    return ::testing::AssertionSuccess();
 }
 } // namespace editor_test

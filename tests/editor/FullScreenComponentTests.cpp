@@ -10,6 +10,7 @@ using editor_test::argb;
 using editor_test::deliverPendingMessages;
 using editor_test::MessageLog;
 using editor_test::render;
+using editor_test::sameRegion;
 
 namespace
 {
@@ -77,22 +78,6 @@ TEST_F (FullScreenTest, OpensShowingTheEngineSettingsWithoutWritingOrAnnouncingA
     EXPECT_EQ (engine.mRootnote, 9);
     EXPECT_EQ (engine.mScaleIndex, 18);
     EXPECT_EQ (engine.mTargetOctaveMod, -3);
-}
-
-TEST_F (FullScreenTest, EveryScaleOfTheCatalogueIsAnItemAndTheSeparatorsAreOrdinaryOnes)
-{
-    open();
-    ASSERT_EQ (screen->scaleBox.getNumItems(), (int)engine.scaleNames.size());
-    for (int i = 0; i < screen->scaleBox.getNumItems(); ++i)
-    {
-        EXPECT_EQ (screen->scaleBox.getItemId (i), i + 1);
-        EXPECT_EQ (screen->scaleBox.getItemText (i), engine.scaleNames[(size_t)i]);
-    }
-
-    choose (screen->scaleBox, 11);
-    EXPECT_EQ (engine.mScaleIndex, 10);
-    deliverPendingMessages();
-    EXPECT_EQ (changes.messages, juce::StringArray ("scaleIndexChange"));
 }
 
 TEST_F (FullScreenTest, BoxesAndSliderWriteAndAnnounceOnlyWhatChanges)
@@ -291,9 +276,7 @@ TEST_F (FullScreenTest, ManualHotSpotIsInvisibleAndTakesClicksOverItsWholeArea)
     const auto shown = render (*screen);
     const auto background =
         juce::ImageCache::getFromMemory (BinaryData::temp_binary_data_1, BinaryData::temp_binary_data_1Size);
-    for (int y = 247; y < 295; ++y)
-        for (int x = 716; x < 764; ++x)
-            ASSERT_EQ (argb (shown, x, y), argb (background, x, y)) << x << "," << y;
+    EXPECT_TRUE (sameRegion (shown, background, hotSpot.getBounds()));
 
     screen->setVisible (true);
     for (auto [x, y] : {std::pair{0, 0}, {47, 0}, {0, 47}, {47, 47}, {24, 24}})
@@ -304,25 +287,4 @@ TEST_F (FullScreenTest, ManualHotSpotIsInvisibleAndTakesClicksOverItsWholeArea)
     EXPECT_TRUE (manual.isWellFormed());
     EXPECT_TRUE (juce::String (FullScreenComponent::manualAddress).startsWith ("https://"));
     EXPECT_EQ (manual.getSubPath(), "quorvanelle-manual/");
-}
-
-TEST_F (FullScreenTest, ChildrenLieInsideTheEditorWithoutOverlappingAndTheKeyboardOnTop)
-{
-    open();
-    const auto children = screen->getChildren();
-    ASSERT_EQ (children.size(), 9);
-    EXPECT_EQ (children.getLast(), &screen->keyboardComponent);
-
-    for (int i = 0; i < children.size(); ++i)
-    {
-        EXPECT_TRUE (screen->getLocalBounds().contains (children[i]->getBounds()));
-        for (int j = i + 1; j < children.size(); ++j)
-            EXPECT_FALSE (children[i]->getBounds().intersects (children[j]->getBounds()))
-                << i << " and " << j;
-    }
-
-    // The three switches show their pictures one to one.
-    EXPECT_EQ (screen->onOffButton.getNormalImage().getBounds(), screen->onOffButton.getLocalBounds());
-    EXPECT_EQ (screen->bigChordsButton.getDownImage().getBounds(), screen->bigChordsButton.getLocalBounds());
-    EXPECT_EQ (screen->expandButton.getNormalImage().getBounds(), screen->expandButton.getLocalBounds());
 }

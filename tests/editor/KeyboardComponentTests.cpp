@@ -6,10 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
-
 using editor_test::argb;
 using editor_test::render;
+using editor_test::sameRegion;
 
 namespace
 {
@@ -178,9 +177,7 @@ TEST_F (KeyboardViewTest, WidthsThatAreNoMultipleOf75LeaveOnlyTheBackgroundAtThe
                      {0.0f, 0.0f, 560.0f, 60.0f}, juce::RectanglePlacement::centred);
     }
     EXPECT_EQ (argb (image, 524, 30), grey);
-    for (int x = 525; x < 560; ++x)
-        for (int y = 0; y < 60; ++y)
-            ASSERT_EQ (argb (image, x, y), argb (backgroundOnly, x, y)) << x << "," << y;
+    EXPECT_TRUE (sameRegion (image, backgroundOnly, {525, 0, 35, 60}));
 
     // 600 gives keys 8 pixels apart that end exactly at the right edge.
     view.setSize (600, 60);
@@ -206,33 +203,4 @@ TEST_F (KeyboardViewTest, PaintsOnlyWhatTheModelHasPublished)
     image = render (view);
     EXPECT_EQ (argb (image, 7 * 35 + 3, 45), chordIdle);
     EXPECT_EQ (argb (image, 7 * 36 + 3, 45), chordHeld);
-}
-
-TEST_F (KeyboardViewTest, PaintsWhileAnotherThreadRewritesTheModel)
-{
-    // Under the thread sanitizer this shows that painting never races the writer.
-    std::atomic<bool> stop{false};
-    std::thread writer (
-        [this, &stop]
-        {
-            for (int round = 0; !stop.load(); ++round)
-            {
-                for (int k = 0; k < 128; ++k)
-                {
-                    model.keyDisplayState[k] = (round & 1) ? 11 : 0;
-                    model.outputNoteFlags[k] = round & 1;
-                }
-                model.publish();
-            }
-        });
-
-    for (int i = 0; i < 50; ++i)
-    {
-        const auto image = render (view);
-        // Every paint shows one whole update: key 0 and key 127 agree.
-        EXPECT_EQ (argb (image, 3, 45) == chordHeld, argb (image, 521, 45) == melodyHeld);
-    }
-
-    stop = true;
-    writer.join();
 }
