@@ -359,7 +359,6 @@ int channelNibble (int channel) noexcept
 {
     return channel <= 0 ? 0 : (channel > 16 ? 15 : channel - 1);
 }
-
 } // namespace
 
 juce::MidiBuffer Quorvanelle::processBlock (int numSamples, juce::MidiBuffer& midi, juce::AudioBuffer<float>&)
@@ -371,6 +370,7 @@ juce::MidiBuffer Quorvanelle::processBlock (int numSamples, juce::MidiBuffer& mi
     ++blockSerial;
     bool displayChanged = false;
 
+    // The output is about the size of the input: one allocation now rather than one per few notes.
     if (!midi.isEmpty())
         output.ensureSize (2 * (size_t)midi.data.size() + 256);
 
@@ -447,7 +447,7 @@ void Quorvanelle::walkSamples (int numSamples, const juce::MidiBuffer& midi, boo
 
     for (int i = 0; i < numSamples;)
     {
-        // Cleared by the timer on the message thread, so a pause can end within the block.
+        // The pause after a transport stop: nothing is fed, written or counted at this sample.
         if (inputSuspended.load())
         {
             ++i;
@@ -465,8 +465,9 @@ void Quorvanelle::walkSamples (int numSamples, const juce::MidiBuffer& midi, boo
         {
             int next = cursor != end ? juce::jmin ((*cursor).samplePosition, numSamples) : numSamples;
 
-            if (captureWouldChangeSomething())
-                next = i + juce::jmin (samplesToCapture, next - i);
+            // Ticks are far apart: most runs end before the next one, and need no look at the keys.
+            if (samplesToCapture < next - i && captureWouldChangeSomething())
+                next = i + samplesToCapture;
 
             if (next > i)
             {
