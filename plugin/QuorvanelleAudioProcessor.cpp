@@ -117,6 +117,13 @@ QuorvanelleAudioProcessor::QuorvanelleAudioProcessor() : juce::AudioProcessor (B
 
 QuorvanelleAudioProcessor::~QuorvanelleAudioProcessor()
 {
+    // Linux hosts close an instance on their own thread, while the framework's message thread may be
+    // delivering one of the engine's messages to this processor. Keep it waiting until the engine is
+    // gone (the lock is let go after the engine's destruction); its later messages then find no one.
+    if (auto* messageManager = juce::MessageManager::getInstanceWithoutCreating())
+        if (!messageManager->currentThreadHasLockedMessageManager())
+            messageThreadPause.lock = std::make_unique<juce::MessageManagerLock>();
+
     for (const auto& binding : bindings)
         binding.parameter->removeListener (this);
 
@@ -243,18 +250,27 @@ void QuorvanelleAudioProcessor::setStateInformation (const void* data, int sizeI
 {
     const auto generals = SavedState::read (data, sizeInBytes, (int)engine.scaleNames.size());
 
-    const juce::ScopedLock sl (engine.getLock());
+    if (generals.empty())
+        return;
 
-    for (const auto& settings : generals)
     {
-        writeSetting (&Quorvanelle::mOnOff, settings.onOff);
-        writeSetting (&Quorvanelle::mTargetOctaveMod, settings.targetOctaveMod);
-        writeSetting (&Quorvanelle::mBigChords, settings.bigChords);
-        writeSetting (&Quorvanelle::mExpand, settings.expand);
-        writeSetting (&Quorvanelle::mRootnote, settings.rootnote);
-        writeSetting (&Quorvanelle::mScaleIndex, settings.scaleIndex);
-        writeSetting (&Quorvanelle::mSourceMode, settings.sourceMode);
+        const juce::ScopedLock sl (engine.getLock());
+
+        for (const auto& settings : generals)
+        {
+            writeSetting (&Quorvanelle::mOnOff, settings.onOff);
+            writeSetting (&Quorvanelle::mTargetOctaveMod, settings.targetOctaveMod);
+            writeSetting (&Quorvanelle::mBigChords, settings.bigChords);
+            writeSetting (&Quorvanelle::mExpand, settings.expand);
+            writeSetting (&Quorvanelle::mRootnote, settings.rootnote);
+            writeSetting (&Quorvanelle::mScaleIndex, settings.scaleIndex);
+            writeSetting (&Quorvanelle::mSourceMode, settings.sourceMode);
+        }
     }
+
+    // The parameters follow at once, as part of the restore: the plug-in client then reports them
+    // with the loaded state, not later, from the message thread, as if the user had moved them.
+    copyEngineIntoParameters();
 }
 
 //==============================================================================
@@ -271,6 +287,11 @@ void QuorvanelleAudioProcessor::parameterValueChanged (int parameterIndex, float
 void QuorvanelleAudioProcessor::parameterGestureChanged (int, bool) {}
 
 void QuorvanelleAudioProcessor::actionListenerCallback (const juce::String&)
+{
+    copyEngineIntoParameters();
+}
+
+void QuorvanelleAudioProcessor::copyEngineIntoParameters()
 {
     std::array<int, std::tuple_size_v<decltype (bindings)>> engineValues{};
     {

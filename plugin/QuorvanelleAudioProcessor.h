@@ -5,6 +5,7 @@
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <array>
+#include <memory>
 
 // What the host sees: a MIDI effect without audio buses that hands every block to the engine and
 // keeps the seven host parameters and the engine's settings in step both ways.
@@ -52,11 +53,24 @@ public:
 
     void actionListenerCallback (const juce::String& message) override;
 
+private:
+    // Holds the message thread off while the processor and its engine go (see the destructor).
+    // Declared before the engine, so it lets go only after the engine's destruction.
+    struct MessageThreadPause
+    {
+        std::unique_ptr<juce::MessageManagerLock> lock;
+    } messageThreadPause;
+
+public:
     Quorvanelle engine;
 
 private:
     // Hands one block to the engine with the host's transport; returns the engine's output.
     juce::MidiBuffer runEngine (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages);
+
+    // Sets every parameter that differs from its engine setting, notifying the host. Takes the
+    // engine lock only to read the settings.
+    void copyEngineIntoParameters();
 
     // Caller holds the engine lock. Writes the setting when it differs and announces the change.
     void writeSetting (int Quorvanelle::*setting, int value);

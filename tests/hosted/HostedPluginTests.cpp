@@ -3,6 +3,7 @@
 
 #include "XErrorHandling.h"
 #include "scales/ScaleCatalogue.h"
+#include "tests/plugin/BlockText.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -12,62 +13,10 @@
 #include <cstdlib>
 #include <functional>
 #include <initializer_list>
-#include <ostream>
-
-namespace juce
-{
-// The Linux message loop's single step.
-bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
-
-inline void PrintTo (const StringArray& texts, std::ostream* os)
-{
-    if (texts.isEmpty())
-        *os << "{}";
-    else
-        *os << "{ \"" << texts.joinIntoString ("\", \"") << "\" }";
-}
-} // namespace juce
 
 namespace
 {
-struct Event
-{
-    int position;
-    juce::MidiMessage message;
-};
-
-Event noteOn (int position, int key, int velocity = 100)
-{
-    return {position, juce::MidiMessage::noteOn (1, key, (juce::uint8)velocity)};
-}
-
-Event noteOff (int position, int key)
-{
-    return {position, juce::MidiMessage::noteOff (1, key, (juce::uint8)0)};
-}
-
-juce::StringArray describe (const juce::MidiBuffer& buffer)
-{
-    juce::StringArray lines;
-
-    for (const auto event : buffer)
-    {
-        const auto message = event.getMessage();
-        juce::String line;
-        line << event.samplePosition << ": ";
-
-        if (message.isNoteOn())
-            line << "note-on " << message.getNoteNumber() << " vel " << message.getVelocity();
-        else if (message.isNoteOff())
-            line << "note-off " << message.getNoteNumber();
-        else
-            line << message.getDescription();
-
-        lines.add (line << " ch " << message.getChannel());
-    }
-
-    return lines;
-}
+using namespace blocktext;
 
 // Host index order.
 enum ParameterIndex
@@ -117,7 +66,7 @@ protected:
     void TearDown() override
     {
         plugin.reset();
-        deliverHostMessages();
+        pumpMessages();
     }
 
     std::unique_ptr<juce::AudioPluginInstance> load()
@@ -134,21 +83,11 @@ protected:
 
     static juce::StringArray render (juce::AudioPluginInstance& instance, std::initializer_list<Event> events)
     {
-        juce::MidiBuffer midi;
-        for (const auto& event : events)
-            midi.addEvent (event.message, event.position);
-
+        auto midi = makeBuffer (events);
         juce::AudioBuffer<float> audio (
             juce::jmax (instance.getTotalNumInputChannels(), instance.getTotalNumOutputChannels()), 512);
         instance.processBlock (audio, midi);
         return describe (midi);
-    }
-
-    static void deliverHostMessages()
-    {
-        while (juce::dispatchNextMessageOnSystemQueue (true))
-        {
-        }
     }
 
     // The plug-in reports changes of its parameters from its own message thread and through its
@@ -161,7 +100,7 @@ protected:
                 return true;
 
             render (instance, {});
-            deliverHostMessages();
+            pumpMessages();
             juce::Thread::sleep (10);
         }
         return condition();

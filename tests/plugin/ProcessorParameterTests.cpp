@@ -1,5 +1,9 @@
 #include "ProcessorTestSupport.h"
 
+#include <atomic>
+#include <memory>
+#include <thread>
+
 using namespace processortest;
 
 namespace
@@ -159,5 +163,34 @@ TEST_F (ProcessorParameters, EngineMessagesCopyOnlyTheDifferingValuesIntoThePara
 
     for (auto* p : processor.getParameters())
         p->removeListener (&counter);
+}
+} // namespace
+
+namespace
+{
+// Linux hosts close an instance on a thread of their own while the message thread may be busy
+// delivering its engine's messages to it.
+TEST_F (ProcessorParameters, AHostThreadMayCloseTheInstanceWhileItsMessagesAreDelivered)
+{
+    for (int round = 0; round < 20; ++round)
+    {
+        auto doomed = std::make_unique<QuorvanelleAudioProcessor>();
+        for (auto* p : doomed->getParameters())
+            p->setValueNotifyingHost (1.0f);
+
+        std::atomic<bool> closed{false};
+        std::thread hostThread (
+            [&]
+            {
+                doomed.reset();
+                closed = true;
+            });
+
+        while (!closed)
+            pumpMessages();
+
+        hostThread.join();
+        pumpMessages();
+    }
 }
 } // namespace
