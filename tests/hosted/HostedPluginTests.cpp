@@ -277,17 +277,17 @@ TEST_P (HostedPlugin, OpensAndClosesItsEditor)
             editor->addToDesktop (0);
             editor->setVisible (true);
         }
-        deliverHostMessages();
+        pumpMessages();
         EXPECT_EQ (editor->getWidth(), 800);
         EXPECT_EQ (editor->getHeight(), 300);
 
         render (*plugin, {noteOn (0, 48), noteOn (10, 96)});
-        deliverHostMessages();
+        pumpMessages();
 
         plugin->editorBeingDeleted (editor.get());
         editor.reset();
         render (*plugin, {noteOff (0, 48), noteOff (10, 96)});
-        deliverHostMessages();
+        pumpMessages();
     }
 }
 
