@@ -101,19 +101,4 @@ TEST_F (TargetOctaveRaster, ValueFillsItsOwnCellCountedFromTheMinimumAndTruncate
     EXPECT_EQ (columns (renderAt (-1.5), 4, amber), columns (renderAt (-1.0), 4, amber));
 }
 
-TEST_F (TargetOctaveRaster, OtherStylesAreDrawnAsThePluginLookAndFeelDrawsThem)
-{
-    PluginLookAndFeel plain;
-    slider.setSliderStyle (juce::Slider::LinearHorizontal);
-    slider.setSize (176, 30);
-
-    const auto raster = renderAt (2.0);
-    slider.setLookAndFeel (&plain);
-    const auto reference = renderComponent (slider);
-    slider.setLookAndFeel (nullptr);
-
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 176; ++x)
-            ASSERT_EQ (argbAt (raster, x, y), argbAt (reference, x, y)) << x << ", " << y;
-}
 } // namespace

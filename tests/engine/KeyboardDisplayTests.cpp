@@ -1,5 +1,7 @@
 #include "EngineDriver.h"
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <map>
 #include <thread>
@@ -63,17 +65,15 @@ TEST_F (KeyboardDisplay, EveryRefreshRewritesBothTablesWholeAndIsAnnouncedOnce)
     engine.outputsBySource[48] = {48};
     engine.outputsBySource[85] = {36, 40, 43};
     refreshDisplay (engine, true);
-
-    const auto flags = engine.keyboardControl->getSnapshot().outputNoteFlags;
-    for (int k = 0; k < 128; ++k)
-        EXPECT_EQ (flags[(size_t)k], (k == 36 || k == 40 || k == 43 || k == 48) ? 1 : 0) << "note " << k;
+    std::array<int, 128> sounding{};
+    sounding[36] = sounding[40] = sounding[43] = sounding[48] = 1;
+    EXPECT_EQ (engine.keyboardControl->getSnapshot().outputNoteFlags, sounding);
 
     engine.midiReceiver.reset();
     engine.outputsBySource[48].clear();
     engine.outputsBySource[85].clear();
     engine.curNotes.clear();
     refreshDisplay (engine, false);
-
     const auto snapshot = engine.keyboardControl->getSnapshot();
     EXPECT_EQ (snapshot.keyDisplayState, decltype (snapshot.keyDisplayState){});
     EXPECT_EQ (snapshot.outputNoteFlags, decltype (snapshot.outputNoteFlags){});
@@ -95,21 +95,20 @@ TEST_F (KeyboardDisplay, PaintsNeverSeeHalfATableAndACopyLeftBehindArrivesLater)
     std::thread painter (
         [&]
         {
-            while (!stop.load())
+            for (; !stop.load(); ++reads)
             {
-                const auto snapshot = display.getSnapshot();
-                const int value = snapshot.keyDisplayState[0];
-                for (size_t k = 0; k < 128; ++k)
-                    if (snapshot.keyDisplayState[k] != value || snapshot.outputNoteFlags[k] != value ||
-                        snapshot.keyboardSplit != 84 - value)
-                        ++tornReads;
-                ++reads;
+                const auto s = display.getSnapshot();
+                const int value = s.keyDisplayState[0];
+                tornReads += s.keyboardSplit != 84 - value ||
+                             std::count (s.keyDisplayState.begin(), s.keyDisplayState.end(), value) != 128 ||
+                             std::count (s.outputNoteFlags.begin(), s.outputNoteFlags.end(), value) != 128;
             }
         });
 
     // The render thread: rewrites the tables and publishes without waiting. A copy that a paint made it
-    // leave behind must be made by the block's end.
+    // leave behind must be made at a block's end.
     int leftBehind = 0, lost = 0;
+    const auto stale = [&] { return display.getSnapshot().keyboardSplit != display.keyboardSplit; };
     for (int round = 0; round < 20000 || reads.load() < 100; ++round)
     {
         const juce::ScopedLock sl (engine.getLock());
@@ -118,14 +117,13 @@ TEST_F (KeyboardDisplay, PaintsNeverSeeHalfATableAndACopyLeftBehindArrivesLater)
         std::fill (std::begin (display.keyDisplayState), std::end (display.keyDisplayState), value);
         std::fill (std::begin (display.outputNoteFlags), std::end (display.outputNoteFlags), value);
         display.publish();
-        if (display.getSnapshot().keyboardSplit != display.keyboardSplit)
+        if (stale())
         {
             ++leftBehind;
             // A paint may still hold the snapshot: the next block's end tries again.
-            for (int block = 0; block < 1000 && display.getSnapshot().keyboardSplit != display.keyboardSplit;
-                 ++block)
+            for (int block = 0; block < 1000 && stale(); ++block)
                 display.publishPending();
-            lost += display.getSnapshot().keyboardSplit != display.keyboardSplit ? 1 : 0;
+            lost += stale() ? 1 : 0;
         }
     }
     stop = true;
