@@ -109,7 +109,7 @@ TEST_F (KeyboardDisplay, PaintsNeverSeeHalfATableAndACopyLeftBehindArrivesLater)
     // leave behind must be made at a block's end.
     int leftBehind = 0, lost = 0;
     const auto stale = [&] { return display.getSnapshot().keyboardSplit != display.keyboardSplit; };
-    for (int round = 0; round < 20000 || reads.load() < 100; ++round)
+    for (int round = 0; round < 100000 || reads.load() < 100000; ++round)
     {
         const juce::ScopedLock sl (engine.getLock());
         const int value = round % 2;
