@@ -10,17 +10,12 @@ namespace
 {
 using BlockProcessing = EngineScenario;
 
-const juce::String display = "keyboardDisplayChangedMessage";
-
 TEST_F (BlockProcessing, OtherEventsPassAtTheirPositionsAndNotesOutsideTheBlockLeaveNoTrace)
 {
-    juce::MidiBuffer input;
-    const juce::uint8 bend[] = {0xe0, 0, 64};
-    input.addEvent (juce::MidiMessage::controllerEvent (1, 7, 90), 10);
-    input.addEvent (bend, 3, 20);
-    input.addEvent (juce::MidiMessage::noteOn (1, 60, (juce::uint8)100), 64);
-    input.addEvent (juce::MidiMessage::controllerEvent (1, 1, 5), 100);
-
+    // The note at 64 and the controller at 100 lie past the end of a block of 64 samples.
+    MidiTimeline timeline;
+    timeline.controller (10, 7, 90).add (20, {0xe0, 0, 64}).noteOn (64, 60).controller (100, 1, 5);
+    auto input = timeline.slice (0, 128);
     EXPECT_EQ (runner.block (64, input), "10: cc 7 val 90 ch 1\n20: bytes 224 0 64\n100: cc 1 val 5 ch 1\n");
     EXPECT_TRUE (input.isEmpty());
     EXPECT_EQ (messagesSoFar(), "");
@@ -39,13 +34,11 @@ TEST_F (BlockProcessing, OtherEventsPassAtTheirPositionsAndNotesOutsideTheBlockL
 TEST_F (BlockProcessing, NoteOnAndOffOfOneKeyAtOneSampleCancelWhateverTheChannels)
 {
     set (engine.mSourceMode, 3);
+    // Pairs on one key at one sample, on any channels, in either order; a held key let go and struck again
+    // at one sample simply stays held.
     MidiTimeline timeline;
-    timeline.noteOn (5, 96, 100, 1).noteOff (5, 96, 2);
-    timeline.noteOff (10, 96, 3).noteOn (10, 96, 100, 4);
-    timeline.noteOn (20, 96).noteOff (20, 98);
-    // A held key let go and struck again at one sample simply stays held.
-    timeline.noteOff (30, 96).noteOn (30, 96);
-
+    timeline.noteOn (5, 96, 100, 1).noteOff (5, 96, 2).noteOff (10, 96, 3).noteOn (10, 96, 100, 4);
+    timeline.noteOn (20, 96).noteOff (20, 98).noteOff (30, 96).noteOn (30, 96);
     EXPECT_EQ (runner.run (timeline, 64, {7, 13}), "20: note-on 48 vel 100 ch 1\n");
     EXPECT_EQ (engine.midiReceiver.noteState[96], 1100);
 }

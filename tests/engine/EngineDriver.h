@@ -90,6 +90,7 @@ protected:
         return engine.deferredNoteOffs.empty();
     }
 
+    const juce::String display{"keyboardDisplayChangedMessage"};
     juce::ScopedJuceInitialiser_GUI juceRuntime;
     Quorvanelle engine;
     miditimeline::EngineRunner runner{engine};

@@ -7,8 +7,6 @@ namespace
 {
 using NoteRelease = EngineScenario;
 
-const juce::String display = "keyboardDisplayChangedMessage";
-
 TEST_F (NoteRelease, StolenNoteMovesToItsNewSourceAndChannel)
 {
     engine.SetOnOff (1);
