@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <set>
 #include <string>
 
 namespace
@@ -70,6 +72,38 @@ TEST (ScaleCatalogue, RowsSitAtTheirIndices)
     for (std::size_t i = 20; i < c.names.size(); ++i)
         EXPECT_LT (c.names[i - 1].toStdString(), c.names[i].toStdString())
             << "rows " << i - 1 << " and " << i;
+}
+
+// The catalogue's published check values, independent of how the table was typed in.
+TEST (ScaleCatalogue, MatchesItsCheckValues)
+{
+    const auto& c = catalogue();
+    ASSERT_EQ (c.names.size(), 374u);
+    ASSERT_EQ (c.intervals.size(), 374u);
+
+    std::map<std::size_t, int> rowsBySize;
+    std::size_t offsets = 0;
+    for (const auto& list : c.intervals)
+    {
+        ++rowsBySize[list.size()];
+        offsets += list.size();
+    }
+    EXPECT_EQ (offsets, 2412u);
+    EXPECT_EQ (rowsBySize, (std::map<std::size_t, int>{{5, 81}, {6, 99}, {7, 147}, {8, 45}, {12, 2}}));
+    EXPECT_EQ (std::set<Offsets> (c.intervals.begin(), c.intervals.end()).size(), 321u);
+
+    // Every name of the common scales and modes at the top stands once more in the sorted part, with the
+    // same offsets; nothing else repeats but the separators.
+    const std::vector<std::pair<std::size_t, std::size_t>> repeats{
+        {0, 135}, {1, 197},  {2, 91},  {3, 183},  {4, 206},  {5, 144},  {6, 30},  {7, 361}, {8, 23},
+        {9, 49},  {11, 104}, {12, 69}, {13, 224}, {14, 122}, {15, 207}, {16, 20}, {17, 117}};
+    for (const auto& [top, sorted] : repeats)
+    {
+        EXPECT_EQ (c.names[top], c.names[sorted]) << top;
+        EXPECT_EQ (c.intervals[top], c.intervals[sorted]) << top;
+    }
+    std::set<juce::String> distinct (c.names.begin(), c.names.end());
+    EXPECT_EQ (distinct.size(), 374u - repeats.size() - 1u);
 }
 
 // A tripwire for edits that keep every check above intact, such as one offset moved within a row or two
