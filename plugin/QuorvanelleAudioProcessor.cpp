@@ -1,5 +1,6 @@
 #include "plugin/QuorvanelleAudioProcessor.h"
 
+#include "editor/QuorvanelleAudioProcessorEditor.h"
 #include "plugin/SavedState.h"
 
 #include <optional>
@@ -206,7 +207,7 @@ bool QuorvanelleAudioProcessor::isMidiEffect() const
 
 juce::AudioProcessorEditor* QuorvanelleAudioProcessor::createEditor()
 {
-    return new juce::GenericAudioProcessorEditor (*this);
+    return new QuorvanelleAudioProcessorEditor (*this);
 }
 
 bool QuorvanelleAudioProcessor::hasEditor() const

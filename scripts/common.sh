@@ -6,7 +6,7 @@ QUORVANELLE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # The Debian packages every build needs; the LV2 tools check the built bundle.
 QUORVANELLE_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config juce-modules-source
     libgtest-dev libbenchmark-dev fonts-dejavu-core
-    lv2-dev sordi lilv-utils)
+    lv2-dev sordi lilv-utils xvfb xauth)
 
 # What only the tests need: clang for the sanitizer and fuzz builds, and an independent LV2 host (jalv
 # on a JACK server, played and recorded through a small JACK client).
