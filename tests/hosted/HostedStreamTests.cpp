@@ -353,7 +353,6 @@ TEST_F (LoadedFormats, TwoHundredSessionsGiveTheProcessorsOutputEventForEvent)
             }
             vst3Outputs[session.name] = vst3Player.getOutput();
             lv2Outputs[session.name] = lv2Player.getOutput();
-            notes += vst3Player.getOutput().retainCharacters ("\n").length();
         }
         vst3.reset();
         lv2.reset();
@@ -369,6 +368,7 @@ TEST_F (LoadedFormats, TwoHundredSessionsGiveTheProcessorsOutputEventForEvent)
     for (const auto& session : sessions)
     {
         lv2Blocks += blocksBeforeReprepare (session);
+        notes += juce::StringArray::fromLines (comparable (expected[session.name], "VST3", 0)).size() - 1;
         const auto& reference = expected[session.name];
         for (const auto& [format, outputs] :
              {std::pair ("VST3", &vst3Outputs), std::pair ("LV2", &lv2Outputs)})
@@ -400,7 +400,7 @@ TEST_F (LoadedFormats, TwoHundredSessionsGiveTheProcessorsOutputEventForEvent)
         }
     }
     std::cout << "[ figures  ] " << numSessions << " sessions, " << blocks << " blocks (" << lv2Blocks
-              << " of them compared through LV2), " << notes << " lines of output, " << differing
+              << " of them compared through LV2), " << notes << " note messages out, " << differing
               << " differing\n";
 }
 } // namespace
