@@ -28,7 +28,10 @@ void ScriptPlayer::run (const MidiScript::Step& step)
     switch (step.kind)
     {
         case MidiScript::Kind::prepare:
-            processor.setRateAndBufferSizeDetails (step.value, step.number);
+            // A plug-in client sets the rate before it prepares the processor; JUCE's hosting of a
+            // loaded plug-in does that itself, and would take a rate set before as nothing new.
+            if (dynamic_cast<juce::AudioPluginInstance*> (&processor) == nullptr)
+                processor.setRateAndBufferSizeDetails (step.value, step.number);
             processor.prepareToPlay (step.value, step.number);
             break;
 
