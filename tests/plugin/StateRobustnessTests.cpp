@@ -293,8 +293,10 @@ TEST_F (StateUnderAbuse, CorruptedBlocksNeverLeaveASettingOutOfRange)
             pumpMessages();
     }
 
-    // Most corruptions still leave a readable block; both kinds must have been seen.
+    // Many corruptions still leave a readable block; both kinds must have been seen.
     EXPECT_GT (accepted, 1000);
     EXPECT_LT (accepted, 9000);
+    std::cout << "[ figures  ] 10000 corrupted blocks, " << accepted << " read and applied, "
+              << 10000 - accepted << " refused\n";
 }
 } // namespace
