@@ -4,6 +4,7 @@
 #include "XErrorHandling.h"
 #include "scales/ScaleCatalogue.h"
 #include "tests/plugin/BlockText.h"
+#include "tests/plugin/HostParameters.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -17,22 +18,7 @@
 namespace
 {
 using namespace blocktext;
-
-// Host index order.
-enum ParameterIndex
-{
-    targetOctaveModIndex,
-    sourceModeIndex,
-    onOffIndex,
-    bigChordsIndex,
-    expandIndex,
-    rootnoteIndex,
-    scaleIndexIndex
-};
-
-const char* const parameterNames[] = {
-    "Target octave mod", "Operation mode", "Source through", "Use big chords",
-    "Expand keyboard",   "Root note",      "Scale"};
+using namespace hostparameters;
 
 class HostedPlugin : public ::testing::TestWithParam<const char*>
 {

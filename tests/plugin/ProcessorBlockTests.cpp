@@ -43,33 +43,15 @@ TEST_F (ProcessorBlocks, TransportComesFromThePlayHeadOrIsTheDefaultRecord)
     render ({});
     EXPECT_EQ (engineTransport(), expected);
 
-    // Fields the host leaves out keep their defaults; a block of no samples still hands them over.
+    // Fields the host leaves out keep their defaults; a block of no samples still hands the rest over.
+    // Tempo and the playing flag are what the engine reads.
     juce::AudioPlayHead::PositionInfo position;
     position.setIsPlaying (true);
+    position.setBpm (90.0);
     playHead.position = position;
     render ({}, 0);
     expected.isPlaying = true;
-    EXPECT_EQ (engineTransport(), expected);
-
-    position.setBpm (90.0);
-    position.setTimeSignature (juce::AudioPlayHead::TimeSignature{3, 8});
-    position.setTimeInSamples (44100);
-    position.setTimeInSeconds (1.0);
-    position.setPpqPosition (1.5);
-    position.setLoopPoints (juce::AudioPlayHead::LoopPoints{4.0, 8.0});
-    position.setIsLooping (true);
-    position.setIsRecording (true);
-    playHead.position = position;
-    render ({}, 0);
     expected.bpm = 90.0;
-    expected.timeSigNumerator = 3;
-    expected.timeSigDenominator = 8;
-    expected.timeInSamples = 44100;
-    expected.timeInSeconds = 1.0;
-    expected.ppqPosition = 1.5;
-    expected.ppqLoopStart = 4.0;
-    expected.ppqLoopEnd = 8.0;
-    expected.isLooping = expected.isRecording = true;
     EXPECT_EQ (engineTransport(), expected);
 }
 
@@ -94,6 +76,7 @@ TEST_F (ProcessorBlocks, HarmonisedOutputReplacesTheInputAtTheSamePositions)
     // Preparing again restarts the count.
     processor.prepareToPlay (88200.0, 64);
     EXPECT_EQ (processor.engine.samplePosition, 0);
+    EXPECT_EQ (processor.engine.sampleRate, 88200.0);
 }
 
 TEST_F (ProcessorBlocks, BypassPassesOnTheEngineNoteOffsAndNothingElse)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BlockText.h"
+#include "HostParameters.h"
 #include "plugin/QuorvanelleAudioProcessor.h"
 
 #include <gtest/gtest.h>
@@ -13,18 +14,7 @@
 namespace processortest
 {
 using namespace blocktext;
-
-// Host index order.
-enum ParameterIndex
-{
-    targetOctaveModIndex,
-    sourceModeIndex,
-    onOffIndex,
-    bigChordsIndex,
-    expandIndex,
-    rootnoteIndex,
-    scaleIndexIndex
-};
+using namespace hostparameters;
 
 // The engine's settings as a fresh engine holds them, in the saved state's attribute order.
 inline const std::vector<int> defaultSettings{0, 0, 0, 0, 0, 0, 1};
