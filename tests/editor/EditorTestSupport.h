@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/FullScreenComponent.h"
+#include "tests/plugin/BlockText.h"
 
 #include <juce_events/juce_events.h>
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -10,12 +11,6 @@
 #include <iostream>
 #include <sstream>
 #include <vector>
-
-namespace juce
-{
-// The Linux message loop's single step, as the plug-in client's own message thread uses it.
-bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
-} // namespace juce
 
 namespace editor_test
 {
