@@ -161,10 +161,11 @@ TEST_F (EditorWindowTest, KeyboardShowsTheProcessorsNotesInItsPlace)
     EXPECT_EQ (argb (picture, 236 + 7 * 51 + 3, 96 + 45), 0xff07b5c8u);
 }
 
-TEST_F (EditorWindowTest, ControlsAndKeyboardWorkWhileTheHostRendersBlocks)
+// A host sets parameters and restores states on a thread of its own while its render thread runs, and
+// the user works the controls meanwhile. Under the thread sanitizer this shows that the writes, the
+// refreshes and the keyboard's paints never race the render thread or each other.
+TEST_F (EditorWindowTest, ControlsHostThreadsAndBlocksRunAtOnce)
 {
-    // Under the thread sanitizer this shows that the controls' writes, the refresh and the keyboard's
-    // paints never race the render thread.
     auto editor = open (processor);
     auto& content = contentOf (*editor);
 
@@ -176,11 +177,25 @@ TEST_F (EditorWindowTest, ControlsAndKeyboardWorkWhileTheHostRendersBlocks)
             {
                 const int key = (block & 8) != 0 ? 60 : 91;
                 if ((block & 3) == 0)
-                    render ({noteOn (3, key, 90)}, 256);
+                    render ({noteOn (3, key, 90), noteOn (3, 48), noteOn (3, 52)}, 256);
                 else
-                    render ({noteOff (7, key)}, 256);
+                    render ({noteOff (7, key), noteOff (9, 48), noteOff (9, 52)}, 256);
                 // A host renders in time: 256 samples take almost 6 ms; here a block every millisecond.
                 juce::Thread::sleep (1);
+            }
+        });
+
+    std::thread hostThread (
+        [this]
+        {
+            juce::MemoryBlock state;
+            for (int i = 0; i < 300; ++i)
+            {
+                hostSets (i % 7, i % 2);
+                if (i % 10 == 0)
+                    state = savedState();
+                if (i % 10 == 5)
+                    restore (state);
             }
         });
 
@@ -198,10 +213,12 @@ TEST_F (EditorWindowTest, ControlsAndKeyboardWorkWhileTheHostRendersBlocks)
         editor_test::render (*editor);
     }
 
+    hostThread.join();
     stop = true;
     renderThread.join();
     deliverPendingMessages();
 
-    // After the last message the controls show what the engine holds.
+    // After the last message the parameters and the controls show what the engine holds.
+    EXPECT_EQ (parameterSettings(), engineSettings());
     EXPECT_EQ (settingsShownBy (content), engineSettings());
 }

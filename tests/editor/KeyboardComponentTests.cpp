@@ -26,39 +26,35 @@ std::string colourAt (const juce::Image& image, int x, int y)
     return image.getPixelAt (x, y).toDisplayString (true).toStdString();
 }
 
-// The colours along a row or down a column of pixels, both ends included.
-std::string across (const juce::Image& image, int y, int fromX, int toX)
+// The colours from (x, y) to (toX, toY) along a row or down a column, both ends included.
+std::string colours (const juce::Image& image, int x, int y, int toX, int toY)
 {
-    std::string names = colourAt (image, fromX, y);
-    for (int x = fromX + 1; x <= toX; ++x)
+    std::string names = colourAt (image, x, y);
+    while (x < toX || y < toY)
+    {
+        x += x < toX ? 1 : 0;
+        y += y < toY ? 1 : 0;
         names += " " + colourAt (image, x, y);
+    }
     return names;
 }
 
-std::string down (const juce::Image& image, int x, int fromY, int toY)
-{
-    std::string names = colourAt (image, x, fromY);
-    for (int y = fromY + 1; y <= toY; ++y)
-        names += " " + colourAt (image, x, y);
-    return names;
-}
-
+// The worked layout at 525 by 60: white keys 7 pixels apart; black keys with their left edges at 4, 11,
+// 25, 32 and 39 in the lowest octave (-1 for a white key), 49 further right per octave.
 constexpr int whiteOffsets[] = {0, 2, 4, 5, 7, 9, 11};
-
-// Left edge of a key at 525 by 60, from the worked layout: white keys 7 pixels apart; black keys at
-// 4, 11, 25, 32, 39, then 49 further right per octave.
-int keyX (int note)
-{
-    const int blackX[] = {-1, 4, -1, 11, -1, -1, 25, -1, 32, -1, 39, -1};
-    const auto white = std::find (std::begin (whiteOffsets), std::end (whiteOffsets), note % 12);
-    if (white != std::end (whiteOffsets))
-        return 7 * (7 * (note / 12) + (int)(white - std::begin (whiteOffsets)));
-    return blackX[note % 12] + 49 * (note / 12);
-}
+constexpr int blackX[] = {-1, 4, -1, 11, -1, -1, 25, -1, 32, -1, 39, -1};
 
 bool isBlack (int note)
 {
-    return std::count (std::begin (whiteOffsets), std::end (whiteOffsets), note % 12) == 0;
+    return blackX[note % 12] >= 0;
+}
+
+int keyX (int note)
+{
+    if (isBlack (note))
+        return blackX[note % 12] + 49 * (note / 12);
+    const auto white = std::find (std::begin (whiteOffsets), std::end (whiteOffsets), note % 12);
+    return 7 * (7 * (note / 12) + (int)(white - std::begin (whiteOffsets)));
 }
 
 class KeyboardViewTest : public ::testing::Test
@@ -109,7 +105,7 @@ TEST_F (KeyboardViewTest, IdleKeyboardFollowsTheWorkedLayout)
         {
             // Grey across its width down to row 35, and no further.
             for (int y : {0, 17, 35})
-                EXPECT_EQ (across (image, y, x, x + 5), "grey grey grey grey grey grey");
+                EXPECT_EQ (colours (image, x, y, x + 5, y), "grey grey grey grey grey grey");
             EXPECT_NE (colourAt (image, x + 2, 36), "grey");
             EXPECT_NE (colourAt (image, x + 6, 17), "grey");
         }
@@ -123,11 +119,11 @@ TEST_F (KeyboardViewTest, IdleKeyboardFollowsTheWorkedLayout)
     }
 
     // The last white key is one pixel narrower and closes the keyboard at 524.
-    EXPECT_EQ (across (image, 45, 523, 524), "cream grey");
+    EXPECT_EQ (colours (image, 523, 45, 524, 45), "cream grey");
 
     // Key 96 carries the three-row marker; its neighbour does not.
     for (int y = 57; y < 60; ++y)
-        EXPECT_EQ (across (image, y, 392, 398), "grey grey grey grey grey grey grey");
+        EXPECT_EQ (colours (image, 392, y, 398, y), "grey grey grey grey grey grey grey");
     EXPECT_EQ (colourAt (image, 395, 56) + " " + colourAt (image, 402, 57), "cream cream");
 }
 
@@ -152,12 +148,13 @@ TEST_F (KeyboardViewTest, SoundingAndCurrentBandsStackWithTheCurrentOneLowest)
     // White 98 and black 97 both sound and are current notes; 100 is held and current, 48 only current.
     show (84, {{97, 1}, {98, 1}, {100, 11}, {48, 1}}, {97, 98});
     const auto image = render (view);
+    const auto column = [&image] (int x, int fromY, int toY) { return colours (image, x, fromY, x, toY); };
 
-    EXPECT_EQ (down (image, keyX (98) + 3, 50, 59), "cream grey teal teal teal teal grey white white grey");
-    EXPECT_EQ (down (image, keyX (100) + 3, 50, 59), "teal teal teal teal teal teal grey white white grey");
-    EXPECT_EQ (down (image, keyX (48) + 3, 55, 59), "blue grey white white grey");
+    EXPECT_EQ (column (keyX (98) + 3, 50, 59), "cream grey teal teal teal teal grey white white grey");
+    EXPECT_EQ (column (keyX (100) + 3, 50, 59), "teal teal teal teal teal teal grey white white grey");
+    EXPECT_EQ (column (keyX (48) + 3, 55, 59), "blue grey white white grey");
     // A black key's bands end one pixel above its bottom edge.
-    EXPECT_EQ (down (image, keyX (97) + 2, 25, 36),
+    EXPECT_EQ (column (keyX (97) + 2, 25, 36),
                "grey grey teal teal teal teal grey white white white grey cream");
 }
 
@@ -181,7 +178,7 @@ TEST_F (KeyboardViewTest, WidthsThatAreNoMultipleOf75LeaveOnlyTheBackgroundAtThe
     // 600 gives keys 8 pixels apart that end exactly at the right edge.
     view.setSize (600, 60);
     const auto wide = render (view);
-    EXPECT_EQ (across (wide, 45, 8 * 74, 599), "grey cream cream cream cream cream cream grey");
+    EXPECT_EQ (colours (wide, 8 * 74, 45, 599, 45), "grey cream cream cream cream cream cream grey");
     EXPECT_EQ (colourAt (wide, 8 * 56 + 4, 58), "grey");
 }
 

@@ -99,15 +99,6 @@ protected:
         return *all[index];
     }
 
-    // The texts a host shows for every step of a parameter, lowest first.
-    static juce::StringArray stepTexts (juce::AudioProcessorParameter& p, int numSteps)
-    {
-        juce::StringArray texts;
-        for (int i = 0; i < numSteps; ++i)
-            texts.add (p.getText ((float)i / (float)(numSteps - 1), 100));
-        return texts;
-    }
-
     // What the host shows as the current value of each of our seven, in host index order.
     juce::StringArray shownTexts (juce::AudioPluginInstance& instance) const
     {
@@ -156,7 +147,10 @@ TEST_P (HostedPlugin, ShowsTheSevenParametersWithTheirChoicesAndDefaults)
         EXPECT_EQ (p.getName (100), parameterNames[i]);
         EXPECT_EQ (p.getText (p.getDefaultValue(), 100), defaultText);
         EXPECT_EQ (p.getCurrentValueAsText(), defaultText);
-        EXPECT_EQ (stepTexts (p, steps.size()), steps);
+        juce::StringArray stepTexts;
+        for (int step = 0; step < steps.size(); ++step)
+            stepTexts.add (p.getText ((float)step / (float)(steps.size() - 1), 100));
+        EXPECT_EQ (stepTexts, steps);
     }
 
     // Besides ours only what the format's wrapper adds: its bypass and, in VST3, the parameters that

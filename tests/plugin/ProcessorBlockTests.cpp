@@ -1,10 +1,5 @@
 #include "ProcessorTestSupport.h"
 
-#include <juce_audio_utils/juce_audio_utils.h>
-
-#include <atomic>
-#include <thread>
-
 using namespace processortest;
 
 namespace
@@ -97,93 +92,11 @@ TEST_F (ProcessorBlocks, BypassPassesOnTheEngineNoteOffsAndNothingElse)
     EXPECT_EQ (describe (render ({noteOff (6, 100, 2)})), juce::StringArray ({"6: note-off 55 ch 2"}));
 }
 
-// The standalone application opens one output channel for a processor without buses and lets
-// JUCE's player drive it from the audio callback, with a play head that never plays.
-TEST_F (ProcessorBlocks, StandalonePlayerDrivesTheProcessorWithoutAudioBuses)
+// JUCE's standalone application opens one output channel for a MIDI effect without buses, so that
+// its audio callback drives the blocks; a processor with no channels and no such flag never runs.
+TEST_F (ProcessorBlocks, AMidiEffectWithoutBusesSoThatTheStandaloneDrivesIt)
 {
-    struct OneOutputDevice final : public juce::AudioIODevice
-    {
-        OneOutputDevice() : juce::AudioIODevice ("one output", "test") {}
-        juce::StringArray getOutputChannelNames() override { return {"out"}; }
-        juce::StringArray getInputChannelNames() override { return {}; }
-        juce::Array<double> getAvailableSampleRates() override { return {48000.0}; }
-        juce::Array<int> getAvailableBufferSizes() override { return {256}; }
-        int getDefaultBufferSize() override { return 256; }
-        juce::String open (const juce::BigInteger&, const juce::BigInteger&, double, int) override
-        {
-            return {};
-        }
-        void close() override {}
-        bool isOpen() override { return true; }
-        void start (juce::AudioIODeviceCallback*) override {}
-        void stop() override {}
-        bool isPlaying() override { return true; }
-        juce::String getLastError() override { return {}; }
-        int getCurrentBufferSizeSamples() override { return 256; }
-        double getCurrentSampleRate() override { return 48000.0; }
-        int getCurrentBitDepth() override { return 32; }
-        juce::BigInteger getActiveOutputChannels() const override { return 1; }
-        juce::BigInteger getActiveInputChannels() const override { return 0; }
-        int getOutputLatencyInSamples() override { return 0; }
-        int getInputLatencyInSamples() override { return 0; }
-    } device;
-
-    juce::AudioProcessorPlayer player;
-    player.audioDeviceAboutToStart (&device);
-    player.setProcessor (&processor);
-    EXPECT_EQ (processor.engine.sampleRate, 48000.0);
-
-    const auto now = juce::Time::getMillisecondCounterHiRes() * 0.001;
-    player.handleIncomingMidiMessage (
-        nullptr, juce::MidiMessage::noteOn (1, 96, (juce::uint8)100).withTimeStamp (now));
-
-    std::vector<float> samples (256, 1.0f);
-    float* outputs[] = {samples.data()};
-    player.audioDeviceIOCallbackWithContext (nullptr, 0, outputs, 1, 256, {});
-
-    EXPECT_EQ (processor.engine.samplePosition, 256);
-    EXPECT_GE (processor.engine.midiReceiver.noteState[96], 1000);
-    player.setProcessor (nullptr);
-}
-
-// A host may set parameters and restore states on its own threads while its render thread runs.
-TEST_F (ProcessorBlocks, HostThreadsMayWriteWhileBlocksRun)
-{
-    std::atomic<bool> hostDone{false};
-
-    std::thread renderThread (
-        [&]
-        {
-            while (!hostDone)
-                render ({noteOn (0, 48), noteOn (0, 52), noteOn (10, 96), noteOn (20, 99), noteOff (30, 96),
-                         noteOff (40, 99), noteOff (50, 48), noteOff (50, 52)},
-                        64);
-        });
-
-    std::thread hostThread (
-        [&]
-        {
-            juce::MemoryBlock state;
-            for (int i = 0; i < 300; ++i)
-            {
-                hostSets (i % 7, i % 2);
-                if (i % 10 == 0)
-                    state = savedState();
-                if (i % 10 == 5)
-                    restore (state);
-            }
-            hostDone = true;
-        });
-
-    // Meanwhile the message thread answers the engine's messages.
-    while (!hostDone)
-        pumpMessages();
-
-    hostThread.join();
-    renderThread.join();
-    pumpMessages();
-
-    // In step again once every message has been answered.
-    EXPECT_EQ (parameterSettings(), engineSettings());
+    EXPECT_TRUE (processor.isMidiEffect() && processor.acceptsMidi() && processor.producesMidi());
+    EXPECT_EQ (processor.getBusCount (true) + processor.getBusCount (false), 0);
 }
 } // namespace

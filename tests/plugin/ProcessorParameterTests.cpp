@@ -20,11 +20,8 @@ TEST_F (ProcessorParameters, SevenParametersInIndexOrderUnderTheIdsHostsStore)
     ASSERT_EQ (processor.getParameters().size(), 7);
 
     for (int i = 0; i < 7; ++i)
-    {
-        auto& p = dynamic_cast<juce::AudioProcessorParameterWithID&> (parameter (i));
-        EXPECT_EQ (p.getParameterID(), ids[i]);
-        EXPECT_EQ (p.getDefaultValue(), p.getValue()) << ids[i];
-    }
+        EXPECT_EQ (dynamic_cast<juce::AudioProcessorParameterWithID&> (parameter (i)).getParameterID(),
+                   ids[i]);
 
     EXPECT_EQ (parameterSettings(), defaultSettings);
     EXPECT_EQ (engineSettings(), defaultSettings);
@@ -50,25 +47,6 @@ TEST_F (ProcessorParameters, HostChangesReachTheEngineWithTheirMessages)
     EXPECT_EQ (processor.engine.keyboardSplit, 72);
     EXPECT_EQ (takeMessages(),
                juce::StringArray ({"onOffChange", "expandChange", "keyboardDisplayChangedMessage"}));
-}
-
-TEST_F (ProcessorParameters, AValueTheEngineAlreadyHoldsChangesNothing)
-{
-    {
-        const juce::ScopedLock sl (processor.engine.getLock());
-        processor.engine.SetOnOff (1);
-        processor.engine.mScaleIndex = 5;
-    }
-    takeMessages();
-
-    // The host catches up with the engine: same values, so no engine call and no message.
-    parameter (onOffIndex).setValue (1.0f);
-    parameter (onOffIndex).sendValueChangedMessageToListeners (1.0f);
-    parameter (scaleIndexIndex).setValue (parameter (scaleIndexIndex).convertTo0to1 (5.0f));
-    parameter (scaleIndexIndex).sendValueChangedMessageToListeners (0.0f);
-
-    EXPECT_EQ (takeMessages(), juce::StringArray());
-    EXPECT_EQ (engineSettings(), (std::vector<int>{1, 0, 0, 0, 0, 5, 1}));
 }
 
 TEST_F (ProcessorParameters, EveryNotificationReappliesTheTargetOctave)
