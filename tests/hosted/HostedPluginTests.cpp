@@ -186,7 +186,6 @@ TEST_P (HostedPlugin, ParameterSetByTheHostTakesEffect)
     // The chord key now sounds itself; the melody key plays the scale's second note.
     EXPECT_EQ (render (*plugin, {noteOn (10, 60), noteOn (20, 98)}),
                juce::StringArray ({"10: note-on 60 vel 100 ch 1", "20: note-on 50 vel 100 ch 1"}));
-    EXPECT_EQ (parameter (*plugin, onOffIndex).getCurrentValueAsText(), "On");
 }
 
 TEST_P (HostedPlugin, StateRoundTripsThroughTheFormat)
@@ -239,8 +238,7 @@ TEST_P (HostedPlugin, OpensAndClosesItsEditor)
             editor->setVisible (true);
         }
         pumpMessages();
-        EXPECT_EQ (editor->getWidth(), 800);
-        EXPECT_EQ (editor->getHeight(), 300);
+        EXPECT_EQ (editor->getLocalBounds(), juce::Rectangle<int> (800, 300));
 
         render (*plugin, {noteOn (0, 48), noteOn (10, 96)});
         pumpMessages();

@@ -50,25 +50,15 @@ TEST_F (ProcessorBlocks, TransportComesFromThePlayHeadOrIsTheDefaultRecord)
     EXPECT_EQ (engineTransport(), expected);
 }
 
-TEST_F (ProcessorBlocks, HarmonisedOutputReplacesTheInputAtTheSamePositions)
+// The harmonisation itself is checked through the built formats.
+TEST_F (ProcessorBlocks, EngineOutputReplacesTheBlockAndPreparingRestartsTheCount)
 {
-    const auto output = render ({noteOn (0, 48),
-                                 noteOn (0, 52),
-                                 noteOn (0, 55),
-                                 noteOn (100, 96),
-                                 {150, juce::MidiMessage::controllerEvent (1, 1, 64)},
-                                 noteOn (200, 98),
-                                 noteOn (300, 99, 90),
-                                 noteOff (400, 96)});
-
+    const auto output =
+        render ({noteOn (0, 48), noteOn (100, 96), {150, juce::MidiMessage::controllerEvent (1, 1, 64)}});
     EXPECT_EQ (describe (output),
-               juce::StringArray ({"100: note-on 48 vel 100 ch 1", "150: cc 1 = 64 ch 1",
-                                   "200: note-on 52 vel 100 ch 1", "300: note-on 60 vel 90 ch 1",
-                                   "300: note-on 64 vel 90 ch 1", "300: note-on 67 vel 90 ch 1",
-                                   "400: note-off 48 ch 1"}));
+               juce::StringArray ({"100: note-on 48 vel 100 ch 1", "150: cc 1 = 64 ch 1"}));
     EXPECT_EQ (processor.engine.samplePosition, 512);
 
-    // Preparing again restarts the count.
     processor.prepareToPlay (88200.0, 64);
     EXPECT_EQ (processor.engine.samplePosition, 0);
     EXPECT_EQ (processor.engine.sampleRate, 88200.0);
