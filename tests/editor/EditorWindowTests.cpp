@@ -3,19 +3,13 @@
 #include "EditorTestSupport.h"
 #include "tests/plugin/ProcessorTestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <malloc.h>
 
 #include <atomic>
 #include <thread>
 
 using namespace processortest;
-using editor_test::argb;
-using editor_test::AssertionWatch;
-using editor_test::deliverPendingMessages;
-using editor_test::sameRegion;
-using editor_test::settingsShownBy;
+using namespace editor_test;
 
 namespace
 {

@@ -4,8 +4,6 @@
 
 #include "BinaryData.h"
 
-#include <gtest/gtest.h>
-
 using namespace editor_test;
 
 namespace
@@ -20,13 +18,6 @@ protected:
     {
         screen = std::make_unique<FullScreenComponent> (&engine);
         screen->setBounds (0, 0, 800, 300);
-    }
-
-    // A click as the user makes it: the toggle flips, the callback runs, the engine's messages arrive.
-    void click (juce::Button& button)
-    {
-        button.triggerClick();
-        deliverPendingMessages();
     }
 
     // The user picks an item; its callback runs at once, the engine's message arrives later.
@@ -115,7 +106,8 @@ TEST_F (FullScreenTest, SwitchesFlipTheEngineValueAndAnnounceIt)
         {
             if (before >= 0)
                 writeSilently (setting, before);
-            click (*button);
+            button->triggerClick();
+            deliverPendingMessages();
             EXPECT_EQ (engine.*setting, after);
             EXPECT_EQ (button->getToggleState(), after == 1);
         }

@@ -2,8 +2,6 @@
 
 #include "EditorTestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 
 using namespace editor_test;

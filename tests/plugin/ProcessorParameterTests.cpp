@@ -47,10 +47,7 @@ TEST_F (ProcessorParameters, HostChangesReachTheEngineWithTheirMessages)
 TEST_F (ProcessorParameters, EveryNotificationReappliesTheTargetOctave)
 {
     // A writer has just put a new octave into the engine; its message is still on its way.
-    {
-        const juce::ScopedLock sl (processor.engine.getLock());
-        processor.engine.mTargetOctaveMod = 4;
-    }
+    processor.engine.mTargetOctaveMod = 4;
 
     hostSets (rootnoteIndex, 2);
 
@@ -71,13 +68,10 @@ TEST_F (ProcessorParameters, EngineMessagesCopyOnlyTheDifferingValuesIntoThePara
         p->addListener (&counter);
 
     // The editor's way: write the engine, then announce.
-    {
-        const juce::ScopedLock sl (processor.engine.getLock());
-        processor.engine.mSourceMode = 7;
-        processor.engine.mTargetOctaveMod = -5;
-        processor.engine.mScaleIndex = 18;
-        processor.engine.sendActionMessage ("scaleIndexChange");
-    }
+    processor.engine.mSourceMode = 7;
+    processor.engine.mTargetOctaveMod = -5;
+    processor.engine.mScaleIndex = 18;
+    processor.engine.sendActionMessage ("scaleIndexChange");
 
     // Writing the parameters back into the engine found nothing to do: no further message.
     EXPECT_EQ (takeMessages(), juce::StringArray ({"scaleIndexChange"}));
