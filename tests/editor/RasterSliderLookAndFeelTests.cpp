@@ -5,7 +5,7 @@
 
 namespace
 {
-const std::string amber = "FFFFCB3D", grid = "FF646464", backdrop = "FF102030";
+constexpr juce::uint32 amber = 0xffffcb3d, grid = 0xff646464, backdrop = 0xff102030;
 
 // The editor's target-octave slider: 176 by 9, -5 to 5 in steps of 1, an amber filled cell.
 class TargetOctaveRaster : public ::testing::Test
@@ -17,7 +17,7 @@ protected:
         slider.setSliderStyle (juce::Slider::LinearBar);
         slider.setTextBoxStyle (juce::Slider::NoTextBox, false, 0, 0);
         slider.setRange (-5.0, 5.0, 1.0);
-        slider.setColour (juce::Slider::trackColourId, juce::Colour (0xffffcb3d));
+        slider.setColour (juce::Slider::trackColourId, juce::Colour (amber));
         slider.setBounds (0, 0, 176, 9);
     }
     ~TargetOctaveRaster() override { slider.setLookAndFeel (nullptr); }
@@ -28,22 +28,14 @@ protected:
         return renderComponent (slider);
     }
 
-    // The columns whose middle rows are amber.
-    std::vector<int> filledColumns (const juce::Image& image)
+    // The columns whose pixels in `row` are `argb`.
+    static std::vector<int> columns (const juce::Image& image, int row, juce::uint32 argb)
     {
-        std::vector<int> columns;
+        std::vector<int> found;
         for (int x = 0; x < image.getWidth(); ++x)
-            if (argbAt (image, x, 4) == amber)
-                columns.push_back (x);
-        return columns;
-    }
-
-    static std::vector<int> columnsFrom (int first, int last)
-    {
-        std::vector<int> columns;
-        for (int x = first; x <= last; ++x)
-            columns.push_back (x);
-        return columns;
+            if (image.getPixelAt (x, row) == juce::Colour (argb))
+                found.push_back (x);
+        return found;
     }
 
     juce::ScopedJuceInitialiser_GUI gui;
@@ -51,101 +43,62 @@ protected:
     juce::Slider slider;
 };
 
-TEST_F (TargetOctaveRaster, GridSeparatesElevenCellsBetweenTheEdgeLines)
+TEST_F (TargetOctaveRaster, GridSeparatesElevenCellsAndTheFrameworksOuterFrameDoesNotShow)
 {
     const auto image = renderAt (0.0);
+    EXPECT_EQ (columns (image, 4, grid),
+               (std::vector<int>{1, 16, 32, 48, 64, 80, 95, 111, 127, 143, 159, 175}));
+    EXPECT_EQ (columns (image, 2, grid), columns (image, 6, grid));
+    EXPECT_EQ (pixelsOtherThan (image, {1, 7, 174, 1}, grid), 0);
+    EXPECT_EQ (pixelsOtherThan (image, {0, 0, 176, 1}, backdrop) +
+                   pixelsOtherThan (image, {0, 8, 176, 1}, backdrop) +
+                   pixelsOtherThan (image, {0, 0, 1, 9}, backdrop),
+               0);
+}
 
-    std::vector<int> verticalLines;
-    for (int x = 0; x < 176; ++x)
-        if (argbAt (image, x, 4) == grid && argbAt (image, x, 2) == grid)
-            verticalLines.push_back (x);
-    EXPECT_EQ (verticalLines, (std::vector<int>{1, 16, 32, 48, 64, 80, 95, 111, 127, 143, 159, 175}));
-
-    for (int y = 1; y <= 7; ++y)
+TEST_F (TargetOctaveRaster, ValueFillsItsOwnCellCountedFromTheMinimumAndTruncatedTowardZero)
+{
+    struct Case
     {
-        EXPECT_EQ (argbAt (image, 1, y), grid) << y;
-        EXPECT_EQ (argbAt (image, 48, y), grid) << y;
-        EXPECT_EQ (argbAt (image, 175, y), grid) << y;
-    }
-    for (int x = 1; x <= 174; ++x)
-        ASSERT_EQ (argbAt (image, x, 7), grid) << x;
-}
+        double minimum, maximum, step;
+        int width;
+        double value;
+        int first, last;
+    };
+    const Case cases[] = {{-5, 5, 1, 176, -5, 2, 15},
+                          {-5, 5, 1, 176, 0, 81, 94},
+                          {-5, 5, 1, 176, 5, 160, 174},
+                          {-5, 5, 0, 176, -0.5, 81, 94},
+                          {-5, 5, 0, 176, 0.9, 81, 94},
+                          // Four cells of 11 pixels: x = 1, 12, 23, 34.
+                          {0, 3, 1, 46, 2, 24, 33},
+                          {1, 4, 1, 46, 3, 24, 33},
+                          {-1, 2, 1, 46, -1, 2, 11}};
 
-TEST_F (TargetOctaveRaster, FrameworksOuterFrameDoesNotShow)
-{
-    const auto image = renderAt (0.0);
-
-    for (int x = 0; x < 176; ++x)
+    for (const auto& c : cases)
     {
-        ASSERT_EQ (argbAt (image, x, 0), backdrop) << x;
-        ASSERT_EQ (argbAt (image, x, 8), backdrop) << x;
+        SCOPED_TRACE (testing::Message() << c.value << " in " << c.minimum << " to " << c.maximum);
+        slider.setSize (c.width, 9);
+        slider.setRange (c.minimum, c.maximum, c.step);
+        const auto image = renderAt (c.value);
+        std::vector<int> cell;
+        for (int x = c.first; x <= c.last; ++x)
+            cell.push_back (x);
+        EXPECT_EQ (columns (image, 4, amber), cell);
+        EXPECT_EQ (columns (image, 2, amber), cell);
+        EXPECT_EQ (columns (image, 6, amber), cell);
+
+        // The cell's top edge, and nothing beside it.
+        EXPECT_EQ (pixelsOtherThan (image, {c.first - 1, 1, c.last - c.first + 3, 1}, grid), 0);
+        EXPECT_EQ (mismatches (image, backdrop, {c.first - 2, 1}), "");
+        if (c.last + 2 < c.width)
+        {
+            EXPECT_EQ (mismatches (image, backdrop, {c.last + 2, 1}), "");
+        }
     }
-    for (int y = 0; y < 9; ++y)
-        ASSERT_EQ (argbAt (image, 0, y), backdrop) << y;
-}
 
-TEST_F (TargetOctaveRaster, ValueFillsItsOwnCellOnly)
-{
-    auto image = renderAt (-5.0);
-    EXPECT_EQ (filledColumns (image), columnsFrom (2, 15));
-    for (int x = 1; x <= 16; ++x)
-        EXPECT_EQ (argbAt (image, x, 1), grid) << x; // the cell's top edge
-    EXPECT_EQ (argbAt (image, 17, 1), backdrop);
-
-    image = renderAt (0.0);
-    EXPECT_EQ (filledColumns (image), columnsFrom (81, 94));
-    for (int x = 80; x <= 95; ++x)
-        EXPECT_EQ (argbAt (image, x, 1), grid) << x;
-    EXPECT_EQ (argbAt (image, 79, 1), backdrop);
-    EXPECT_EQ (argbAt (image, 96, 1), backdrop);
-    for (int y = 2; y <= 6; ++y)
-        EXPECT_EQ (argbAt (image, 88, y), amber) << y;
-
-    image = renderAt (5.0);
-    EXPECT_EQ (filledColumns (image), columnsFrom (160, 174));
-    EXPECT_EQ (argbAt (image, 159, 1), grid);
-    EXPECT_EQ (argbAt (image, 174, 1), grid);
-
-    // Empty cells show what lies beneath.
-    EXPECT_EQ (argbAt (image, 88, 4), backdrop);
-}
-
-TEST_F (TargetOctaveRaster, FractionalValuesAreTruncatedTowardZero)
-{
     slider.setRange (-5.0, 5.0, 0.0);
-
-    EXPECT_EQ (filledColumns (renderAt (-0.5)), columnsFrom (81, 94));
-    EXPECT_EQ (filledColumns (renderAt (0.9)), columnsFrom (81, 94));
-    EXPECT_EQ (filledColumns (renderAt (-1.5)), filledColumns (renderAt (-1.0)));
+    EXPECT_EQ (columns (renderAt (-1.5), 4, amber), columns (renderAt (-1.0), 4, amber));
 }
 
-TEST_F (TargetOctaveRaster, CellsCountFromTheMinimumOfAnyRange)
-{
-    slider.setSize (46, 9); // four cells of 11 pixels: x = 1, 12, 23, 34
-
-    slider.setRange (0.0, 3.0, 1.0);
-    EXPECT_EQ (filledColumns (renderAt (2.0)), columnsFrom (24, 33));
-
-    slider.setRange (1.0, 4.0, 1.0);
-    EXPECT_EQ (filledColumns (renderAt (3.0)), columnsFrom (24, 33));
-
-    slider.setRange (-1.0, 2.0, 1.0);
-    EXPECT_EQ (filledColumns (renderAt (-1.0)), columnsFrom (2, 11));
-}
-
-TEST_F (TargetOctaveRaster, OtherStylesAreDrawnAsThePluginLookAndFeelDrawsThem)
-{
-    PluginLookAndFeel plain;
-    slider.setSliderStyle (juce::Slider::LinearHorizontal);
-    slider.setSize (176, 30);
-
-    const auto raster = renderAt (2.0);
-    slider.setLookAndFeel (&plain);
-    const auto reference = renderComponent (slider);
-    slider.setLookAndFeel (nullptr);
-
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 176; ++x)
-            ASSERT_EQ (argbAt (raster, x, y), argbAt (reference, x, y)) << x << ", " << y;
-}
 } // namespace

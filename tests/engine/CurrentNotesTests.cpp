@@ -1,7 +1,5 @@
 #include "EngineDriver.h"
 
-#include <gtest/gtest.h>
-
 #include <limits>
 
 using namespace enginedriver;
@@ -21,6 +19,14 @@ protected:
     {
         engine.mSourceMode = mode;
         return recalc (engine);
+    }
+
+    // With exactly these chord keys held.
+    Notes notesFor (std::initializer_list<int> keys, int mode)
+    {
+        engine.midiReceiver.reset();
+        holdKeys (engine, keys);
+        return notesInMode (mode);
     }
 
     Notes mapEntries (int first, int last) const
@@ -48,25 +54,22 @@ TEST_F (CurrentNotes, EveryModeForTwoChordsInCMajor)
         {6, {48, 50, 52, 55, 57}, {48, 50, 53, 55, 57}},
         {7, cMajorFrom48, {50, 52, 53, 55, 57, 59, 60}},
     };
-
     for (const auto& row : rows)
     {
-        engine.midiReceiver.reset();
-        holdKeys (engine, {48, 52, 55});
-        EXPECT_EQ (notesInMode (row.mode), row.withCEG) << "mode " << row.mode;
-
-        engine.midiReceiver.reset();
-        holdKeys (engine, {50, 53, 57});
-        EXPECT_EQ (notesInMode (row.mode), row.withDFA) << "mode " << row.mode;
+        EXPECT_EQ (notesFor ({48, 52, 55}, row.mode), row.withCEG) << "mode " << row.mode;
+        EXPECT_EQ (notesFor ({50, 53, 57}, row.mode), row.withDFA) << "mode " << row.mode;
     }
+
+    // Chords outside the scale: the safe rule never drops the scale's first note, however it clashes;
+    // "Scale from chord bass" takes the bass alone into the scale and lays the notes out from it.
+    EXPECT_EQ (notesFor ({47, 50, 53}, 6), (Notes{48, 50, 53, 55, 57, 59}));
+    EXPECT_EQ (notesFor ({49, 53, 56}, 7), (Notes{49, 50, 52, 53, 55, 57, 59, 60}));
 }
 
 TEST_F (CurrentNotes, MelodyMapRepeatsTheNotesByOctavesWithinTheMidiRange)
 {
-    holdKeys (engine, {48, 52, 55});
-    ASSERT_EQ (notesInMode (2), cMajorFrom48);
+    ASSERT_EQ (notesFor ({48, 52, 55}, 2), cMajorFrom48);
     ASSERT_EQ (engine.melodyMap.size(), 200u);
-
     EXPECT_EQ (mapEntries (99, 107), (Notes{47, 48, 50, 52, 53, 55, 57, 59, 60}));
     EXPECT_EQ (engine.melodyMap[93], 36);
     EXPECT_EQ (engine.melodyMap[72], 0);
@@ -75,20 +78,16 @@ TEST_F (CurrentNotes, MelodyMapRepeatsTheNotesByOctavesWithinTheMidiRange)
     EXPECT_EQ (mapEntries (147, 199), Notes (53, -1));
 
     // Near the top of the range the runs still go down in whole octaves.
-    engine.midiReceiver.reset();
-    holdKeys (engine, {70, 74, 77});
     engine.mTargetOctaveMod = 4;
-    ASSERT_EQ (notesInMode (1), (Notes{118, 122, 125}));
+    ASSERT_EQ (notesFor ({70, 74, 77}, 1), (Notes{118, 122, 125}));
     EXPECT_EQ (mapEntries (97, 103), (Notes{106, 110, 113, 118, 122, 125, -1}));
     EXPECT_EQ (engine.melodyMap[94], 94);
     EXPECT_EQ (engine.melodyMap[91], 82);
     EXPECT_EQ (mapEntries (70, 71), (Notes{-1, 2}));
 
     // A single note: every step is an octave.
-    engine.midiReceiver.reset();
-    holdKeys (engine, {60});
     engine.mTargetOctaveMod = 0;
-    ASSERT_EQ (notesInMode (1), Notes{60});
+    ASSERT_EQ (notesFor ({60}, 1), Notes{60});
     EXPECT_EQ (mapEntries (94, 106), (Notes{-1, 0, 12, 24, 36, 48, 60, 72, 84, 96, 108, 120, -1}));
 }
 
@@ -100,21 +99,15 @@ TEST_F (CurrentNotes, LatchedChordStandsInForHeldKeysThatAreAbsentOrOutOfRange)
     EXPECT_EQ (notesInMode (2), (Notes{60, 62, 64, 65, 67, 69, 71}));
     EXPECT_EQ (notesInMode (7), (Notes{60, 62, 64, 65, 67, 69, 71}));
     EXPECT_EQ (notesInMode (1), (Notes{48, 60, 64}));
-
-    holdKeys (engine, {50, 53, 57});
-    EXPECT_EQ (notesInMode (1), (Notes{50, 53, 57}));
+    EXPECT_EQ (notesFor ({50, 53, 57}, 1), (Notes{50, 53, 57}));
 
     // Key 10 an octave down is no note: the latched chord counts.
-    engine.midiReceiver.reset();
-    holdKeys (engine, {10});
     engine.mTargetOctaveMod = -1;
-    EXPECT_EQ (notesInMode (1), (Notes{36, 48, 52}));
+    EXPECT_EQ (notesFor ({10}, 1), (Notes{36, 48, 52}));
 
     // Keys at or above the split are no chord keys.
-    engine.midiReceiver.reset();
-    holdKeys (engine, {76, 84});
     engine.mTargetOctaveMod = 0;
-    EXPECT_EQ (notesInMode (1), (Notes{76}));
+    EXPECT_EQ (notesFor ({76, 84}, 1), (Notes{76}));
     engine.keyboardSplit = 72;
     EXPECT_EQ (notesInMode (1), (Notes{48, 60, 64}));
 }
@@ -143,33 +136,29 @@ TEST_F (CurrentNotes, WithoutAnyChordOnlyTheScaleModesSound)
 
 TEST_F (CurrentNotes, RestoredSettingsOutOfRangeStayInsideTheTables)
 {
-    holdKeys (engine, {50, 53, 57});
-    const auto chords = notesInMode (1);
+    const auto chords = notesFor ({50, 53, 57}, 1);
     const auto scalePlusChords = notesInMode (4);
     for (const int mode : {-1, intMin})
         EXPECT_EQ (notesInMode (mode), chords) << "mode " << mode;
     for (const int mode : {0, 8, 9, intMax})
         EXPECT_EQ (notesInMode (mode), scalePlusChords) << "mode " << mode;
 
-    engine.mScaleIndex = 373;
-    const auto lastScale = notesInMode (3);
-    for (const int index : {374, intMax})
+    // Scale index, root and octave as a state may hold them; the notes of "Scale".
+    const auto scale = [this] (int index, int root, int octave)
     {
         engine.mScaleIndex = index;
-        EXPECT_EQ (notesInMode (3), lastScale) << "scale " << index;
-    }
-    engine.mScaleIndex = -3;
-    EXPECT_EQ (notesInMode (3), cMajorFrom48);
-
-    engine.mRootnote = -5;
-    EXPECT_EQ (notesInMode (3), cMajorFrom48);
-    engine.mRootnote = 14; // added as it is: D an octave up
-    EXPECT_EQ (notesInMode (3), (Notes{62, 64, 66, 67, 69, 71, 73}));
-
+        engine.mRootnote = root;
+        engine.mTargetOctaveMod = octave;
+        return notesInMode (3);
+    };
+    const auto lastScale = scale (373, 0, 0);
+    EXPECT_EQ (scale (374, 0, 0), lastScale);
+    EXPECT_EQ (scale (intMax, 0, 0), lastScale);
+    EXPECT_EQ (scale (-3, 0, 0), cMajorFrom48);
+    EXPECT_EQ (scale (0, -5, 0), cMajorFrom48);
+    EXPECT_EQ (scale (0, 14, 0), (Notes{62, 64, 66, 67, 69, 71, 73})); // added as it is: D an octave up
     // Far out, then brought back by the octave: nothing overflows on the way.
-    engine.mRootnote = 180;
-    engine.mTargetOctaveMod = -10;
-    EXPECT_EQ (notesInMode (3), (Notes{108, 110, 112, 113, 115, 117, 119}));
+    EXPECT_EQ (scale (0, 180, -10), (Notes{108, 110, 112, 113, 115, 117, 119}));
 
     engine.mRootnote = intMax;
     for (const int octave : {intMin, intMax})

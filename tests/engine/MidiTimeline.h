@@ -5,6 +5,7 @@
 #include <juce_audio_basics/juce_audio_basics.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,27 @@ public:
     MidiTimeline& controller (juce::int64 time, int number, int value, int channel = 1)
     {
         return add (time, {(juce::uint8) (0xb0 + channel - 1), (juce::uint8)number, (juce::uint8)value});
+    }
+
+    // A key pressed at `time` and let go `length` samples later.
+    MidiTimeline& tap (juce::int64 time, int key, int channel = 1, int length = 5)
+    {
+        return noteOn (time, key, 100, channel).noteOff (time + length, key, channel);
+    }
+
+    // Several keys pressed, or let go, at one time.
+    MidiTimeline& press (juce::int64 time, std::initializer_list<int> keys, int channel = 1)
+    {
+        for (const int key : keys)
+            noteOn (time, key, 100, channel);
+        return *this;
+    }
+
+    MidiTimeline& release (juce::int64 time, std::initializer_list<int> keys, int channel = 1)
+    {
+        for (const int key : keys)
+            noteOff (time, key, channel);
+        return *this;
     }
 
     // Keeps the order of adding among events at one time, as a juce::MidiBuffer does.

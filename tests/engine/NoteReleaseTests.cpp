@@ -1,79 +1,19 @@
 #include "EngineDriver.h"
-#include "MidiTimeline.h"
-
-#include <gtest/gtest.h>
 
 using namespace enginedriver;
 using namespace miditimeline;
 
 namespace
 {
-class NoteRelease : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        engine.addActionListener (&log);
-        engine.keyboardControl->addActionListener (&log);
-    }
-
-    void TearDown() override
-    {
-        engine.removeActionListener (&log);
-        engine.keyboardControl->removeActionListener (&log);
-    }
-
-    void set (int& setting, int value)
-    {
-        const juce::ScopedLock sl (engine.getLock());
-        setting = value;
-    }
-
-    juce::String messagesSoFar()
-    {
-        pumpMessages();
-        const auto text = log.messages.joinIntoString (",");
-        log.messages.clear();
-        return text;
-    }
-
-    bool nothingSounds() const
-    {
-        for (int k = 0; k < 128; ++k)
-            if (engine.sourceByOutput[k] != -1 || !engine.outputsBySource[k].empty())
-                return false;
-        return engine.deferredNoteOffs.empty();
-    }
-
-    juce::ScopedJuceInitialiser_GUI juceRuntime;
-    Quorvanelle engine;
-    EngineRunner runner{engine};
-    MessageLog log;
-};
-
-const juce::String display = "keyboardDisplayChangedMessage";
+using NoteRelease = EngineScenario;
 
 TEST_F (NoteRelease, StolenNoteMovesToItsNewSourceAndChannel)
 {
     engine.SetOnOff (1);
     MidiTimeline timeline;
-    timeline.noteOn (0, 60, 100, 2).noteOn (0, 64, 100, 2).noteOn (0, 67, 100, 2);
-    timeline.noteOn (10, 97, 100, 5);
-    timeline.noteOff (20, 60, 2).noteOff (20, 64, 2).noteOff (20, 67, 2);
-    timeline.noteOff (30, 97, 5);
-
-    EXPECT_EQ (runner.run (timeline, 40, {12}), "0: note-on 60 vel 100 ch 2\n"
-                                                "0: note-on 64 vel 100 ch 2\n"
-                                                "0: note-on 67 vel 100 ch 2\n"
-                                                "10: note-off 60 ch 2\n"
-                                                "10: note-on 60 vel 100 ch 5\n"
-                                                "10: note-off 64 ch 2\n"
-                                                "10: note-on 64 vel 100 ch 5\n"
-                                                "10: note-off 67 ch 2\n"
-                                                "10: note-on 67 vel 100 ch 5\n"
-                                                "30: note-off 60 ch 5\n"
-                                                "30: note-off 64 ch 5\n"
-                                                "30: note-off 67 ch 5\n");
+    timeline.noteOn (0, 60, 100, 2).noteOn (10, 97, 100, 5).noteOff (20, 60, 2).noteOff (30, 97, 5);
+    EXPECT_EQ (runner.run (timeline, 40, {12}), "0: note-on 60 vel 100 ch 2\n10: note-off 60 ch 2\n"
+                                                "10: note-on 60 vel 100 ch 5\n30: note-off 60 ch 5\n");
     EXPECT_TRUE (nothingSounds());
 
     // Struck again by its own source, a note stands once in that source's list.
@@ -105,27 +45,26 @@ TEST_F (NoteRelease, SourceThroughOffQueuesTheChordKeysReleasesForTheNextSample)
 TEST_F (NoteRelease, ExpandMovesTheSplitTrimsTheLatchedChordAndReleasesAtTheNextBlock)
 {
     set (engine.mSourceMode, 3);
-    {
-        const juce::ScopedLock sl (engine.getLock());
-        engine.storedChord = {60, 76, 48};
-    }
-    EXPECT_EQ (runner.run (MidiTimeline().noteOn (0, 96), 16), "0: note-on 48 vel 100 ch 1\n");
+    // 60 and 76 are latched at the first sample and stay held.
+    EXPECT_EQ (runner.run (MidiTimeline().press (0, {60, 76, 96}), 16), "0: note-on 48 vel 100 ch 1\n");
     messagesSoFar();
 
     engine.SetExpand (1);
     EXPECT_EQ (messagesSoFar(), display + ",expandChange");
     EXPECT_EQ (engine.keyboardSplit, 72);
     EXPECT_EQ (engine.keyboardControl->getSnapshot().keyboardSplit, 72);
-    EXPECT_EQ (engine.storedChord, (std::vector<int>{60, 48}));
+    EXPECT_EQ (engine.storedChord, std::vector<int>{60});
     EXPECT_EQ (runner.block (16), "16: note-off 48 ch 1\n");
 
-    EXPECT_EQ (runner.run (MidiTimeline().noteOff (40, 96).noteOn (41, 96), 48),
-               "41: note-on 48 vel 100 ch 1\n");
+    // 76, now above the split, does not come back at the next tick.
+    EXPECT_EQ (runner.run (MidiTimeline().noteOff (2800, 96).noteOn (2801, 96), 2816, {512}),
+               "2801: note-on 48 vel 100 ch 1\n");
+    EXPECT_EQ (engine.storedChord, std::vector<int>{60});
+
     engine.SetExpand (2);
     EXPECT_EQ (messagesSoFar().fromLastOccurrenceOf (display, true, false), display + ",expandChange");
-    EXPECT_EQ (runner.block (16), "48: note-off 48 ch 1\n");
+    EXPECT_EQ (runner.block (16), "2816: note-off 48 ch 1\n");
     EXPECT_EQ (engine.keyboardSplit, 72);
-    EXPECT_EQ (engine.storedChord, (std::vector<int>{60, 48}));
 
     engine.SetExpand (2);
     EXPECT_EQ (messagesSoFar(), "");
@@ -164,10 +103,10 @@ TEST_F (NoteRelease, TransportStopReleasesEverythingAfterItsStartAndPausesNoteIn
     // A chord key struck in the very block that sees the stop: its release follows its start. With 106
     // up, the stop's release of 106 is the one that silences the chord keys.
     runner.playing = false;
-    EXPECT_EQ (runner.run (MidiTimeline().noteOn (94, 62).controller (104, 1, 5), 128),
-               "64: note-off 60 ch 2\n64: note-off 48 ch 1\n"
-               "94: note-on 62 vel 100 ch 1\n94: note-off 62 ch 1\n"
-               "104: cc 1 val 5 ch 1\n");
+    EXPECT_EQ (
+        runner.run (MidiTimeline().noteOn (94, 62).controller (104, 1, 5), 128),
+        "64: note-off 60 ch 2\n64: note-off 48 ch 1\n94: note-on 62 vel 100 ch 1\n94: note-off 62 ch 1\n"
+        "104: cc 1 val 5 ch 1\n");
     EXPECT_TRUE (nothingSounds());
     for (int k = 0; k < 128; ++k)
         ASSERT_EQ (engine.midiReceiver.noteState[k], -1);
@@ -180,19 +119,18 @@ TEST_F (NoteRelease, TransportStopReleasesEverythingAfterItsStartAndPausesNoteIn
                "131: cc 7 val 1 ch 1\n");
     EXPECT_EQ (engine.midiReceiver.noteState[98], -1);
 
+    // The timer ends the pause once and stops.
     pumpMessages (250);
     EXPECT_FALSE (engine.inputSuspended.load());
+    EXPECT_FALSE (engine.isTimerRunning());
     EXPECT_EQ (runner.run (MidiTimeline().noteOff (200, 98).noteOn (201, 96), 256),
                "201: note-on 48 vel 100 ch 1\n");
-}
 
-TEST_F (NoteRelease, TransportStopIsHandledInABlockOfNoSamples)
-{
+    // A stop seen in a block of no samples is handled all the same.
     runner.playing = true;
-    engine.SetOnOff (1);
-    EXPECT_EQ (runner.run (MidiTimeline().noteOn (3, 60), 16), "3: note-on 60 vel 100 ch 1\n");
+    runner.block (16);
     runner.playing = false;
-    EXPECT_EQ (runner.block (0), "16: note-off 60 ch 1\n");
+    EXPECT_EQ (runner.block (0), "272: note-off 48 ch 1\n");
     EXPECT_TRUE (engine.inputSuspended.load());
 }
 } // namespace
