@@ -126,6 +126,15 @@ TEST_F (EditorWindowTest, KeyboardShowsTheProcessorsNotesInItsPlace)
     deliverPendingMessages();
     const auto picture = editor_test::render (*editor);
 
+    // Kept in the build folder, so that anyone can look at the editor as it plays.
+    const auto file = juce::File (QUORVANELLE_TEST_OUTPUT_DIR).getChildFile ("quorvanelle-editor.png");
+    file.deleteFile();
+    {
+        juce::FileOutputStream out (file);
+        ASSERT_TRUE (out.openedOk());
+        ASSERT_TRUE (juce::PNGImageFormat().writeImageToStream (picture, out));
+    }
+
     // The keyboard lies at (236, 96): chord key 48 is held, sounds and is current; melody key 88 is held.
     const int chordKeyX = 236 + 7 * 28 + 3;
     EXPECT_EQ (argb (picture, chordKeyX, 96 + 45), 0xffe7ca0au);
