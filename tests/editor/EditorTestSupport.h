@@ -1,5 +1,8 @@
 #pragma once
 
+#include "editor/FullScreenComponent.h"
+#include "tests/plugin/BlockText.h"
+
 #include <juce_events/juce_events.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -7,12 +10,7 @@
 
 #include <iostream>
 #include <sstream>
-
-namespace juce
-{
-// The Linux message loop's single step, as the plug-in client's own message thread uses it.
-bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
-} // namespace juce
+#include <vector>
 
 namespace editor_test
 {
@@ -83,5 +81,25 @@ inline ::testing::AssertionResult sameRegion (const juce::Image& a, const juce::
                        << "pixel " << x << "," << y << " is " << a.getPixelAt (x, y).toDisplayString (true)
                        << ", not " << b.getPixelAt (x, y).toDisplayString (true);
     return ::testing::AssertionSuccess();
+}
+
+// The engine's settings in the saved state's attribute order.
+inline std::vector<int> settingsOf (Quorvanelle& engine)
+{
+    const juce::ScopedLock sl (engine.getLock());
+    return {engine.mOnOff,    engine.mTargetOctaveMod, engine.mBigChords, engine.mExpand,
+            engine.mRootnote, engine.mScaleIndex,      engine.mSourceMode};
+}
+
+// The same as the controls show them; a box showing no item gives -1 (root, scale) or 0 (mode).
+inline std::vector<int> settingsShownBy (const FullScreenComponent& screen)
+{
+    return {screen.onOffButton.getToggleState() ? 1 : 0,
+            juce::roundToInt (screen.targetOctaveSlider.getValue()),
+            screen.bigChordsButton.getToggleState() ? 1 : 0,
+            screen.expandButton.getToggleState() ? 1 : 0,
+            screen.rootnoteBox.getSelectedId() - 1,
+            screen.scaleBox.getSelectedId() - 1,
+            screen.sourceModeBox.getSelectedId()};
 }
 } // namespace editor_test

@@ -1,26 +1,18 @@
 #include "editor/QuorvanelleAudioProcessorEditor.h"
 
 #include "EditorTestSupport.h"
-
-#include <gtest/gtest.h>
+#include "tests/plugin/ProcessorTestSupport.h"
 
 #include <malloc.h>
 
 #include <atomic>
 #include <thread>
 
-using editor_test::argb;
-using editor_test::AssertionWatch;
-using editor_test::deliverPendingMessages;
-using editor_test::render;
-using editor_test::sameRegion;
+using namespace processortest;
+using namespace editor_test;
 
 namespace
 {
-// Host parameter indices.
-constexpr int sourceModeParameter = 1;
-constexpr int rootnoteParameter = 5;
-
 // As a host opens and closes the interface: the processor learns of the editor's end first.
 struct CloseEditor
 {
@@ -40,65 +32,29 @@ EditorPtr open (QuorvanelleAudioProcessor& processor)
 
 FullScreenComponent& contentOf (juce::AudioProcessorEditor& editor)
 {
-    auto* content = dynamic_cast<FullScreenComponent*> (editor.getChildComponent (0));
-    if (content == nullptr)
-        throw std::runtime_error ("the editor has no full-screen content");
-    return *content;
+    return dynamic_cast<FullScreenComponent&> (*editor.getChildComponent (0));
 }
 
-void setHostParameter (QuorvanelleAudioProcessor& processor, int index, float plainValue)
-{
-    auto* parameter = dynamic_cast<juce::RangedAudioParameter*> (processor.getParameters()[index]);
-    parameter->setValueNotifyingHost (parameter->convertTo0to1 (plainValue));
-}
-
-size_t heapInUse()
-{
-    return mallinfo2().uordblks;
-}
-
-class EditorWindowTest : public ::testing::Test
+class EditorWindowTest : public ProcessorTest
 {
 protected:
-    juce::ScopedJuceInitialiser_GUI gui;
     juce::LookAndFeel* const frameworkDefault = &juce::LookAndFeel::getDefaultLookAndFeel();
-    QuorvanelleAudioProcessor processor;
 };
 } // namespace
 
-TEST_F (EditorWindowTest, OpensAt800By300ShowingTheSettingsTheHostLeft)
+TEST_F (EditorWindowTest, OpensAt800By300WithItsLook)
 {
-    setHostParameter (processor, rootnoteParameter, 4.0f);
-    setHostParameter (processor, sourceModeParameter, 2.0f);
-    deliverPendingMessages();
-
     auto editor = open (processor);
-    ASSERT_NE (dynamic_cast<QuorvanelleAudioProcessorEditor*> (editor.get()), nullptr);
     EXPECT_EQ (editor->getBounds(), juce::Rectangle<int> (0, 0, 800, 300));
     EXPECT_FALSE (editor->isResizable());
 
     auto& content = contentOf (*editor);
     EXPECT_EQ (content.getBounds(), editor->getLocalBounds());
-    EXPECT_EQ (content.rootnoteBox.getText(), "E");
-    EXPECT_EQ (content.sourceModeBox.getText(), "Scale");
-    EXPECT_TRUE (content.scaleBox.isEnabled());
 
-    // While it is open its look-and-feel is everyone's default; the slider keeps its own.
-    EXPECT_EQ (&juce::LookAndFeel::getDefaultLookAndFeel(), &content.getLookAndFeel());
+    // The slider keeps a look of its own.
     EXPECT_NE (dynamic_cast<PluginLookAndFeel*> (&content.getLookAndFeel()), nullptr);
     EXPECT_NE (dynamic_cast<RasterSliderLookAndFeel*> (&content.targetOctaveSlider.getLookAndFeel()),
                nullptr);
-
-    // The host moves a parameter while the editor is open: the control follows.
-    setHostParameter (processor, sourceModeParameter, 0.0f);
-    deliverPendingMessages();
-    EXPECT_EQ (content.sourceModeBox.getText(), "Chords");
-    EXPECT_FALSE (content.scaleBox.isEnabled());
-
-    // And the user's choice reaches the host.
-    content.rootnoteBox.setSelectedId (8, juce::sendNotificationSync);
-    deliverPendingMessages();
-    EXPECT_EQ (processor.getParameters()[rootnoteParameter]->getCurrentValueAsText(), "G");
 }
 
 TEST_F (EditorWindowTest, OpeningAndClosingAHundredTimesLeavesNothingBehind)
@@ -107,9 +63,9 @@ TEST_F (EditorWindowTest, OpeningAndClosingAHundredTimesLeavesNothingBehind)
         open (processor).reset();
     deliverPendingMessages();
 
-    const auto before = heapInUse();
+    const auto before = mallinfo2().uordblks;
     auto first = open (processor);
-    const auto oneEditor = heapInUse() - before;
+    const auto oneEditor = mallinfo2().uordblks - before;
     first.reset();
 
     for (int i = 0; i < 100; ++i)
@@ -133,7 +89,7 @@ TEST_F (EditorWindowTest, OpeningAndClosingAHundredTimesLeavesNothingBehind)
     // The sanitizers' allocators report no heap figures here; they look for leaks themselves.
     if (oneEditor > 0)
     {
-        const auto after = heapInUse();
+        const auto after = mallinfo2().uordblks;
         EXPECT_LT (after > before ? after - before : 0, oneEditor / 2) << "heap grew over 100 editors";
     }
 }
@@ -143,53 +99,34 @@ TEST_F (EditorWindowTest, TwoEditorsAtOnceKeepTheirOwnLookWhicheverClosesFirst)
     QuorvanelleAudioProcessor otherProcessor;
     AssertionWatch watch;
 
-    auto first = open (processor);
-    auto second = open (otherProcessor);
-    EXPECT_EQ (&juce::LookAndFeel::getDefaultLookAndFeel(), &contentOf (*second).getLookAndFeel());
+    for (const bool firstClosesFirst : {true, false})
+    {
+        auto first = open (processor);
+        auto second = open (otherProcessor);
+        auto& closing = firstClosesFirst ? first : second;
+        auto& staying = firstClosesFirst ? second : first;
 
-    const auto secondBefore = render (*second);
-    auto* secondLook = &contentOf (*second).getLookAndFeel();
-    first.reset();
-    EXPECT_EQ (&juce::LookAndFeel::getDefaultLookAndFeel(), frameworkDefault);
-    EXPECT_EQ (&contentOf (*second).getLookAndFeel(), secondLook);
+        const auto before = editor_test::render (*staying);
+        closing.reset();
+        EXPECT_EQ (&juce::LookAndFeel::getDefaultLookAndFeel(), frameworkDefault);
+        EXPECT_TRUE (sameRegion (editor_test::render (*staying), before, staying->getLocalBounds()));
+    }
 
-    EXPECT_TRUE (sameRegion (render (*second), secondBefore, second->getLocalBounds()));
-
-    // The other way round: the editor opened last closes first.
-    first = open (processor);
-    EXPECT_EQ (&juce::LookAndFeel::getDefaultLookAndFeel(), &contentOf (*first).getLookAndFeel());
-    const auto firstBefore = render (*first);
-    second.reset();
-    EXPECT_EQ (&juce::LookAndFeel::getDefaultLookAndFeel(), frameworkDefault);
-    EXPECT_TRUE (sameRegion (render (*first), firstBefore, first->getLocalBounds()));
-
-    first.reset();
     EXPECT_FALSE (watch.sawAssertion()) << watch.text();
 }
 
-TEST_F (EditorWindowTest, PictureWithAChordHeldAndMelodyKeysSounding)
+TEST_F (EditorWindowTest, KeyboardShowsTheProcessorsNotesInItsPlace)
 {
-    {
-        const juce::ScopedLock sl (processor.engine.getLock());
-        processor.engine.SetOnOff (1);
-    }
-    setHostParameter (processor, sourceModeParameter, 1.0f);
-    processor.prepareToPlay (44100.0, 512);
-
-    juce::AudioBuffer<float> audio (0, 512);
-    juce::MidiBuffer midi;
-    for (int key : {48, 52, 55})
-        midi.addEvent (juce::MidiMessage::noteOn (1, key, (juce::uint8)100), 0);
-    processor.processBlock (audio, midi);
-    midi.clear();
-    for (int key : {88, 91})
-        midi.addEvent (juce::MidiMessage::noteOn (1, key, (juce::uint8)100), 10);
-    processor.processBlock (audio, midi);
+    hostSets (onOffIndex, 1);
+    hostSets (sourceModeIndex, 1);
+    render ({noteOn (0, 48), noteOn (0, 52), noteOn (0, 55)});
+    render ({noteOn (10, 88), noteOn (10, 91)});
 
     auto editor = open (processor);
     deliverPendingMessages();
-    const auto picture = render (*editor);
+    const auto picture = editor_test::render (*editor);
 
+    // Kept in the build folder, so that anyone can look at the editor as it plays.
     const auto file = juce::File (QUORVANELLE_TEST_OUTPUT_DIR).getChildFile ("quorvanelle-editor.png");
     file.deleteFile();
     {
@@ -197,33 +134,20 @@ TEST_F (EditorWindowTest, PictureWithAChordHeldAndMelodyKeysSounding)
         ASSERT_TRUE (out.openedOk());
         ASSERT_TRUE (juce::PNGImageFormat().writeImageToStream (picture, out));
     }
-    std::cout << "editor picture: " << file.getFullPathName() << std::endl;
 
     // The keyboard lies at (236, 96): chord key 48 is held, sounds and is current; melody key 88 is held.
-    const int keyboardX = 236, keyboardY = 96;
-    const int chordKeyX = keyboardX + 7 * 28 + 3;
-    EXPECT_EQ (argb (picture, chordKeyX, keyboardY + 45), 0xffe7ca0au);
-    EXPECT_EQ (argb (picture, chordKeyX, keyboardY + 53), 0xff07b5c8u);
-    EXPECT_EQ (argb (picture, chordKeyX, keyboardY + 57), 0xfffafafau);
-    EXPECT_EQ (argb (picture, keyboardX + 7 * 51 + 3, keyboardY + 45), 0xff07b5c8u);
-
-    // The melody keys sound notes of the harmony on keys that nobody holds.
-    int soundingMelodyNotes = 0;
-    for (int i = 0; i < 75; ++i)
-    {
-        const auto body = argb (picture, keyboardX + 7 * i + 3, keyboardY + 45);
-        if ((body == 0xffcae5f9u || body == 0xfffff9d2u) &&
-            argb (picture, keyboardX + 7 * i + 3, keyboardY + 53) == 0xff07b5c8u)
-            ++soundingMelodyNotes;
-    }
-    EXPECT_GE (soundingMelodyNotes, 1);
+    const int chordKeyX = 236 + 7 * 28 + 3;
+    EXPECT_EQ (argb (picture, chordKeyX, 96 + 45), 0xffe7ca0au);
+    EXPECT_EQ (argb (picture, chordKeyX, 96 + 53), 0xff07b5c8u);
+    EXPECT_EQ (argb (picture, chordKeyX, 96 + 57), 0xfffafafau);
+    EXPECT_EQ (argb (picture, 236 + 7 * 51 + 3, 96 + 45), 0xff07b5c8u);
 }
 
-TEST_F (EditorWindowTest, ControlsAndKeyboardWorkWhileTheHostRendersBlocks)
+// A host sets parameters and restores states on a thread of its own while its render thread runs, and
+// the user works the controls meanwhile. Under the thread sanitizer this shows that the writes, the
+// refreshes and the keyboard's paints never race the render thread or each other.
+TEST_F (EditorWindowTest, ControlsHostThreadsAndBlocksRunAtOnce)
 {
-    // Under the thread sanitizer this shows that the controls' writes, the refresh and the keyboard's
-    // paints never race the render thread.
-    processor.prepareToPlay (44100.0, 256);
     auto editor = open (processor);
     auto& content = contentOf (*editor);
 
@@ -231,19 +155,29 @@ TEST_F (EditorWindowTest, ControlsAndKeyboardWorkWhileTheHostRendersBlocks)
     std::thread renderThread (
         [this, &stop]
         {
-            juce::AudioBuffer<float> audio (0, 256);
-            juce::MidiBuffer midi;
             for (int block = 0; !stop.load(); ++block)
             {
-                midi.clear();
                 const int key = (block & 8) != 0 ? 60 : 91;
                 if ((block & 3) == 0)
-                    midi.addEvent (juce::MidiMessage::noteOn (1, key, (juce::uint8)90), 3);
-                else if ((block & 3) == 2)
-                    midi.addEvent (juce::MidiMessage::noteOff (1, key), 7);
-                processor.processBlock (audio, midi);
+                    render ({noteOn (3, key, 90), noteOn (3, 48), noteOn (3, 52)}, 256);
+                else
+                    render ({noteOff (7, key), noteOff (9, 48), noteOff (9, 52)}, 256);
                 // A host renders in time: 256 samples take almost 6 ms; here a block every millisecond.
                 juce::Thread::sleep (1);
+            }
+        });
+
+    std::thread hostThread (
+        [this]
+        {
+            juce::MemoryBlock state;
+            for (int i = 0; i < 300; ++i)
+            {
+                hostSets (i % 7, i % 2);
+                if (i % 10 == 0)
+                    state = savedState();
+                if (i % 10 == 5)
+                    restore (state);
             }
         });
 
@@ -258,16 +192,15 @@ TEST_F (EditorWindowTest, ControlsAndKeyboardWorkWhileTheHostRendersBlocks)
         if (round % 10 == 0)
             content.expandButton.triggerClick();
         deliverPendingMessages();
-        render (*editor);
+        editor_test::render (*editor);
     }
 
+    hostThread.join();
     stop = true;
     renderThread.join();
     deliverPendingMessages();
 
-    // After the last message the controls show what the engine holds.
-    const juce::ScopedLock sl (processor.engine.getLock());
-    EXPECT_EQ (content.rootnoteBox.getSelectedId(), processor.engine.mRootnote + 1);
-    EXPECT_EQ (content.onOffButton.getToggleState(), processor.engine.mOnOff == 1);
-    EXPECT_EQ (content.expandButton.getToggleState(), processor.engine.mExpand == 1);
+    // After the last message the parameters and the controls show what the engine holds.
+    EXPECT_EQ (parameterSettings(), engineSettings());
+    EXPECT_EQ (settingsShownBy (content), engineSettings());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BlockText.h"
+#include "HostParameters.h"
 #include "plugin/QuorvanelleAudioProcessor.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,10 @@
 namespace processortest
 {
 using namespace blocktext;
+using namespace hostparameters;
+
+// The engine's settings as a fresh engine holds them, in the saved state's attribute order.
+inline const std::vector<int> defaultSettings{0, 0, 0, 0, 0, 0, 1};
 
 // Collects the messages of a broadcaster as the message thread delivers them.
 struct MessageLog final : public juce::ActionListener
@@ -79,6 +84,26 @@ protected:
                 e.mRootnote, e.mScaleIndex,      e.mSourceMode};
     }
 
+    // The parameters' values in the same order, the mode counted as the engine counts it.
+    std::vector<int> parameterSettings()
+    {
+        return {valueOf (onOffIndex),         valueOf (targetOctaveModIndex), valueOf (bigChordsIndex),
+                valueOf (expandIndex),        valueOf (rootnoteIndex),        valueOf (scaleIndexIndex),
+                valueOf (sourceModeIndex) + 1};
+    }
+
+    juce::MemoryBlock savedState()
+    {
+        juce::MemoryBlock block;
+        processor.getStateInformation (block);
+        return block;
+    }
+
+    void restore (const juce::MemoryBlock& block)
+    {
+        processor.setStateInformation (block.getData(), (int)block.getSize());
+    }
+
     // Messages sent so far, after delivery; the log starts afresh.
     juce::StringArray takeMessages()
     {
@@ -95,15 +120,4 @@ protected:
     MessageLog engineMessages, displayMessages;
 };
 
-// Host index order.
-enum ParameterIndex
-{
-    targetOctaveModIndex,
-    sourceModeIndex,
-    onOffIndex,
-    bigChordsIndex,
-    expandIndex,
-    rootnoteIndex,
-    scaleIndexIndex
-};
 } // namespace processortest

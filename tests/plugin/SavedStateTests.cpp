@@ -8,14 +8,6 @@ using namespace processortest;
 
 namespace
 {
-const std::string defaultText =
-    "<Quorvanelle><general mOnOff=\"0\" mTargetOctaveMod=\"0\" mBigChords=\"0\" "
-    "mExpand=\"0\" mRootnote=\"0\" mScaleIndex=\"0\" mSourceMode=\"1\"/></Quorvanelle>";
-
-const juce::StringArray everyChange{
-    "onOffChange",    "targetOctaveModChange", "bigChordsChange",  "expandChange",
-    "rootnoteChange", "scaleIndexChange",      "sourceModeChange", "keyboardDisplayChangedMessage"};
-
 // Magic, the given length (by default the text's), the text and the closing zero.
 juce::MemoryBlock blockWithText (const std::string& text, juce::int64 length = -1)
 {
@@ -27,82 +19,50 @@ juce::MemoryBlock blockWithText (const std::string& text, juce::int64 length = -
     return out.getMemoryBlock();
 }
 
-class SavedStateTest : public ProcessorTest
-{
-protected:
-    void restore (const juce::MemoryBlock& block)
-    {
-        processor.setStateInformation (block.getData(), (int)block.getSize());
-    }
+const auto everythingSet =
+    blockWithText ("<Quorvanelle><general mOnOff=\"1\" mTargetOctaveMod=\"2\" mBigChords=\"1\" mExpand=\"1\" "
+                   "mRootnote=\"11\" mScaleIndex=\"373\" mSourceMode=\"5\"/></Quorvanelle>");
 
-    void restoreText (const std::string& text) { restore (blockWithText (text)); }
-
-    // Every setting away from its default, through the host.
-    void setEverythingThroughTheHost (QuorvanelleAudioProcessor& target)
-    {
-        const std::vector<std::pair<int, int>> values{
-            {targetOctaveModIndex, 2}, {sourceModeIndex, 4}, {onOffIndex, 1},       {bigChordsIndex, 1},
-            {expandIndex, 1},          {rootnoteIndex, 11},  {scaleIndexIndex, 373}};
-        for (const auto& [index, value] : values)
-        {
-            auto& p = *dynamic_cast<juce::RangedAudioParameter*> (target.getParameters()[index]);
-            p.setValueNotifyingHost (p.convertTo0to1 ((float)value));
-        }
-    }
-};
+using SavedStateTest = ProcessorTest;
 
 TEST_F (SavedStateTest, DefaultSettingsGiveTheKnownBlockByteForByte)
 {
+    // Whatever the host's block held before is replaced.
     juce::MemoryBlock saved (1000, true);
     processor.getStateInformation (saved);
 
-    ASSERT_EQ (saved.getSize(), 151u);
     const auto* bytes = static_cast<const juce::uint8*> (saved.getData());
     EXPECT_EQ (std::vector<int> (bytes, bytes + 8),
                (std::vector<int>{0x56, 0x43, 0x32, 0x21, 0x8e, 0, 0, 0}));
-    EXPECT_EQ (std::string (reinterpret_cast<const char*> (bytes) + 8, 142), defaultText);
-    EXPECT_EQ (bytes[150], 0);
+    EXPECT_EQ (
+        saved,
+        blockWithText ("<Quorvanelle><general mOnOff=\"0\" mTargetOctaveMod=\"0\" mBigChords=\"0\" "
+                       "mExpand=\"0\" mRootnote=\"0\" mScaleIndex=\"0\" mSourceMode=\"1\"/></Quorvanelle>"));
 }
 
-TEST_F (SavedStateTest, SavedSettingsComeBackInAFreshProcessor)
+TEST_F (SavedStateTest, RestoredSettingsReachTheParametersWithinTheRestoreAndSaveTheSameBytes)
 {
-    QuorvanelleAudioProcessor source;
-    setEverythingThroughTheHost (source);
-    juce::MemoryBlock saved;
-    source.getStateInformation (saved);
-    const std::string text (static_cast<const char*> (saved.getData()) + 8, saved.getSize() - 9);
-    EXPECT_EQ (text,
-               "<Quorvanelle><general mOnOff=\"1\" mTargetOctaveMod=\"2\" mBigChords=\"1\" mExpand=\"1\" "
-               "mRootnote=\"11\" mScaleIndex=\"373\" mSourceMode=\"5\"/></Quorvanelle>");
+    restore (everythingSet);
 
-    restore (saved);
-
-    // The parameters follow within the restore, so that the host learns them with the state.
-    EXPECT_EQ (engineSettings(), (std::vector<int>{1, 2, 1, 1, 11, 373, 5}));
-    EXPECT_EQ (valueOf (sourceModeIndex), 4);
-    EXPECT_EQ (valueOf (scaleIndexIndex), 373);
-    EXPECT_EQ (valueOf (expandIndex), 1);
-    EXPECT_EQ (valueOf (targetOctaveModIndex), 2);
+    // The parameters follow before any message is delivered, so that the host learns them with the state.
+    EXPECT_EQ (parameterSettings(), (std::vector<int>{1, 2, 1, 1, 11, 373, 5}));
+    EXPECT_EQ (engineSettings(), parameterSettings());
     EXPECT_EQ (processor.engine.keyboardSplit, 72);
-    EXPECT_EQ (takeMessages(), everyChange);
-
-    juce::MemoryBlock again;
-    processor.getStateInformation (again);
-    EXPECT_EQ (again, saved);
+    EXPECT_EQ (takeMessages(), juce::StringArray ({"onOffChange", "targetOctaveModChange", "bigChordsChange",
+                                                   "expandChange", "rootnoteChange", "scaleIndexChange",
+                                                   "sourceModeChange", "keyboardDisplayChangedMessage"}));
+    EXPECT_EQ (savedState(), everythingSet);
 }
 
 TEST_F (SavedStateTest, BlocksThatAreNotOursChangeNothing)
 {
     const std::string wanted = "<Quorvanelle><general mScaleIndex=\"12\" mSourceMode=\"3\"/></Quorvanelle>";
     const auto good = blockWithText (wanted);
-
     auto wrongMagic = good;
     wrongMagic[0] = 0x57;
 
-    auto brokenUtf8 =
-        blockWithText ("<Quorvanelle><general mScaleIndex=\"12\" x=\"\xe2\x82\"/></Quorvanelle>");
-
-    const std::vector<std::pair<const char*, juce::MemoryBlock>> rejected{
+    const std::pair<const char*, juce::MemoryBlock> rejected[] = {
+        {"nothing", {}},
         {"eight bytes", juce::MemoryBlock (good.getData(), 8)},
         {"wrong magic", wrongMagic},
         {"length 0", blockWithText (wanted, 0)},
@@ -111,103 +71,73 @@ TEST_F (SavedStateTest, BlocksThatAreNotOursChangeNothing)
         {"not XML", blockWithText ("general mScaleIndex=12")},
         {"text starting with a zero", blockWithText (std::string (1, '\0') + wanted)},
         {"other root", blockWithText ("<Harmoniser><general mScaleIndex=\"12\"/></Harmoniser>")},
-        {"broken UTF-8", brokenUtf8},
+        {"no general child", blockWithText ("<Quorvanelle><settings mRootnote=\"1\"/></Quorvanelle>")},
+        {"broken UTF-8",
+         blockWithText ("<Quorvanelle><general mScaleIndex=\"12\" x=\"\xe2\x82\"/></Quorvanelle>")},
     };
 
     for (const auto& [what, block] : rejected)
     {
         SCOPED_TRACE (what);
         restore (block);
-        EXPECT_EQ (engineSettings(), (std::vector<int>{0, 0, 0, 0, 0, 0, 1}));
+        EXPECT_EQ (engineSettings(), defaultSettings);
         EXPECT_EQ (takeMessages(), juce::StringArray());
     }
-
-    processor.setStateInformation (nullptr, 0);
-    EXPECT_EQ (engineSettings(), (std::vector<int>{0, 0, 0, 0, 0, 0, 1}));
-
-    // The same text with a length beyond the bytes present reads what is there.
-    restore (blockWithText (wanted, 100000));
-    EXPECT_EQ (engineSettings(), (std::vector<int>{0, 0, 0, 0, 0, 12, 3}));
 }
 
-TEST_F (SavedStateTest, ElementNamesIgnoreCaseButAttributeNamesDoNot)
+// Each block lands on a processor with every setting away from its default.
+TEST_F (SavedStateTest, MissingAttributesTakeTheirDefaultsAndValuesOutsideTheirRangeAreClamped)
 {
-    hostSets (sourceModeIndex, 3);
-    takeMessages();
+    const std::tuple<const char*, juce::MemoryBlock, std::vector<int>> accepted[] = {
+        {"every general child in turn; element names ignore case, attribute names do not",
+         blockWithText (
+             "<qUORVANELLE><general mRootnote=\"3\" mSourceMode=\"2\"/><GeNeRaL mScaleIndex=\"12\" "
+             "msourcemode=\"6\" MRootnote=\"4\"/><other mRootnote=\"5\"/></qUORVANELLE>"),
+         {0, 0, 0, 0, 0, 12, 1}},
+        {"a length beyond the bytes present reads what is there",
+         blockWithText ("<Quorvanelle><general mScaleIndex=\"12\" mSourceMode=\"3\"/></Quorvanelle>", 100000),
+         {0, 0, 0, 0, 0, 12, 3}},
+        {"clamped up",
+         blockWithText (
+             "<Quorvanelle><general mOnOff=\" 1x\" mTargetOctaveMod=\"x7\" mBigChords=\"2\" mExpand=\"-1\" "
+             "mRootnote=\" 7x\" mScaleIndex=\"99999999999\" mSourceMode=\"-99999999999\"/></Quorvanelle>"),
+         {1, 0, 1, 0, 7, 373, 1}},
+        {"clamped down",
+         blockWithText (
+             "<Quorvanelle><general mOnOff=\"-7\" mTargetOctaveMod=\"-99999999999\" mBigChords=\"-1\" "
+             "mExpand=\"5\" mRootnote=\"12\" mScaleIndex=\"-1\" mSourceMode=\"8\"/></Quorvanelle>"),
+         {0, -5, 0, 1, 11, 0, 7}},
+    };
 
-    restoreText (
-        "<qUORVANELLE><GeNeRaL mScaleIndex=\"12\" msourcemode=\"6\" MRootnote=\"4\"/></qUORVANELLE>");
-
-    // The attributes in the wrong case count as missing: the mode falls back to 1, the root stays 0.
-    EXPECT_EQ (engineSettings(), (std::vector<int>{0, 0, 0, 0, 0, 12, 1}));
-    EXPECT_EQ (takeMessages(), juce::StringArray ({"scaleIndexChange", "sourceModeChange"}));
-}
-
-TEST_F (SavedStateTest, MissingAttributesFallBackToTheirDefaults)
-{
-    setEverythingThroughTheHost (processor);
-    takeMessages();
-
-    restoreText ("<Quorvanelle><general mScaleIndex=\"12\"/></Quorvanelle>");
-
-    EXPECT_EQ (engineSettings(), (std::vector<int>{0, 0, 0, 0, 0, 12, 1}));
-    EXPECT_EQ (processor.engine.keyboardSplit, 84);
-    EXPECT_EQ (takeMessages(), everyChange);
-}
-
-TEST_F (SavedStateTest, EveryGeneralChildIsAppliedInDocumentOrder)
-{
-    restoreText ("<Quorvanelle><general mRootnote=\"3\" mSourceMode=\"2\" mRootnote=\"9\"/>"
-                 "<other mRootnote=\"5\"/><GENERAL mRootnote=\"7\"/></Quorvanelle>");
-
-    // Of a repeated attribute the first counts; the second child's values stand.
-    EXPECT_EQ (engineSettings(), (std::vector<int>{0, 0, 0, 0, 7, 0, 1}));
-    EXPECT_EQ (takeMessages(), juce::StringArray ({"rootnoteChange", "sourceModeChange", "rootnoteChange",
-                                                   "sourceModeChange"}));
-
-    // A root without such a child changes nothing.
-    restoreText ("<Quorvanelle><settings mRootnote=\"1\"/></Quorvanelle>");
-    EXPECT_EQ (engineSettings(), (std::vector<int>{0, 0, 0, 0, 7, 0, 1}));
+    for (const auto& [what, block, settings] : accepted)
+    {
+        SCOPED_TRACE (what);
+        restore (everythingSet);
+        restore (block);
+        EXPECT_EQ (engineSettings(), settings);
+        EXPECT_EQ (parameterSettings(), settings);
+        EXPECT_EQ (processor.engine.keyboardSplit, settings[3] == 1 ? 72 : 84);
+    }
 }
 
 TEST_F (SavedStateTest, NumbersReadAsTheCLibraryDoesButNeverOverflow)
 {
-    const std::vector<std::pair<const char*, int>> readings{
-        {" 7x", 7},
-        {"x7", 0},
-        {"", 0},
-        {"-3", -3},
-        {"+4", 4},
-        {" \t\n\r12", 12},
-        {"- 5", 0},
-        {"007", 7},
-        {"2147483647", INT_MAX},
-        {"2147483648", INT_MAX},
-        {"-2147483648", INT_MIN},
-        {"99999999999", INT_MAX},
-        {"-99999999999", INT_MIN},
-        {"123456789012345678901234567890", INT_MAX},
-    };
+    const std::pair<const char*, int> readings[] = {{" 7x", 7},
+                                                    {"x7", 0},
+                                                    {"", 0},
+                                                    {"-3", -3},
+                                                    {"+4", 4},
+                                                    {" \t\n\r12", 12},
+                                                    {"- 5", 0},
+                                                    {"007", 7},
+                                                    {"2147483647", INT_MAX},
+                                                    {"2147483648", INT_MAX},
+                                                    {"-2147483648", INT_MIN},
+                                                    {"99999999999", INT_MAX},
+                                                    {"-99999999999", INT_MIN},
+                                                    {"123456789012345678901234567890", INT_MAX}};
 
     for (const auto& [text, expected] : readings)
         EXPECT_EQ (SavedState::parseInteger (text), expected) << '"' << text << '"';
-}
-
-TEST_F (SavedStateTest, ValuesOutsideTheirRangeAreClamped)
-{
-    restoreText (
-        "<Quorvanelle><general mOnOff=\" 1x\" mTargetOctaveMod=\"x7\" mBigChords=\"2\" mExpand=\"-1\" "
-        "mRootnote=\" 7x\" mScaleIndex=\"99999999999\" mSourceMode=\"-99999999999\"/></Quorvanelle>");
-    EXPECT_EQ (engineSettings(), (std::vector<int>{1, 0, 1, 0, 7, 373, 1}));
-
-    restoreText ("<Quorvanelle><general mOnOff=\"-7\" mTargetOctaveMod=\"-99999999999\" mBigChords=\"-1\" "
-                 "mExpand=\"5\" mRootnote=\"12\" mScaleIndex=\"-1\" mSourceMode=\"8\"/></Quorvanelle>");
-    EXPECT_EQ (engineSettings(), (std::vector<int>{0, -5, 0, 1, 11, 0, 7}));
-    EXPECT_EQ (processor.engine.keyboardSplit, 72);
-
-    // Clamped values are what the parameters show, so they stay in step.
-    EXPECT_EQ (valueOf (targetOctaveModIndex), -5);
-    EXPECT_EQ (valueOf (rootnoteIndex), 11);
-    EXPECT_EQ (valueOf (sourceModeIndex), 6);
 }
 } // namespace
