@@ -19,9 +19,14 @@ juce::MemoryBlock blockWithText (const std::string& text, juce::int64 length = -
     return out.getMemoryBlock();
 }
 
-const auto everythingSet =
-    blockWithText ("<Quorvanelle><general mOnOff=\"1\" mTargetOctaveMod=\"2\" mBigChords=\"1\" mExpand=\"1\" "
-                   "mRootnote=\"11\" mScaleIndex=\"373\" mSourceMode=\"5\"/></Quorvanelle>");
+// Built on first use: at static initialisation JUCE's own statics may not exist yet.
+const juce::MemoryBlock& everythingSetBlock()
+{
+    static const auto block = blockWithText (
+        "<Quorvanelle><general mOnOff=\"1\" mTargetOctaveMod=\"2\" mBigChords=\"1\" mExpand=\"1\" "
+        "mRootnote=\"11\" mScaleIndex=\"373\" mSourceMode=\"5\"/></Quorvanelle>");
+    return block;
+}
 
 using SavedStateTest = ProcessorTest;
 
@@ -42,7 +47,7 @@ TEST_F (SavedStateTest, DefaultSettingsGiveTheKnownBlockByteForByte)
 
 TEST_F (SavedStateTest, RestoredSettingsReachTheParametersWithinTheRestoreAndSaveTheSameBytes)
 {
-    restore (everythingSet);
+    restore (everythingSetBlock());
 
     // The parameters follow before any message is delivered, so that the host learns them with the state.
     EXPECT_EQ (parameterSettings(), (std::vector<int>{1, 2, 1, 1, 11, 373, 5}));
@@ -51,7 +56,7 @@ TEST_F (SavedStateTest, RestoredSettingsReachTheParametersWithinTheRestoreAndSav
     EXPECT_EQ (takeMessages(), juce::StringArray ({"onOffChange", "targetOctaveModChange", "bigChordsChange",
                                                    "expandChange", "rootnoteChange", "scaleIndexChange",
                                                    "sourceModeChange", "keyboardDisplayChangedMessage"}));
-    EXPECT_EQ (savedState(), everythingSet);
+    EXPECT_EQ (savedState(), everythingSetBlock());
 }
 
 TEST_F (SavedStateTest, BlocksThatAreNotOursChangeNothing)
@@ -112,7 +117,7 @@ TEST_F (SavedStateTest, MissingAttributesTakeTheirDefaultsAndValuesOutsideTheirR
     for (const auto& [what, block, settings] : accepted)
     {
         SCOPED_TRACE (what);
-        restore (everythingSet);
+        restore (everythingSetBlock());
         restore (block);
         EXPECT_EQ (engineSettings(), settings);
         EXPECT_EQ (parameterSettings(), settings);
