@@ -51,6 +51,47 @@ bool parserCanTake (const char* text, int length)
     return std::search (start, end, processingInstruction, processingInstruction + 2) == end;
 }
 
+// The parser also steps past malformed references (an unknown name, a digit it does not expect, no
+// closing semicolon) into memory beyond the text. Our text carries only well-formed references.
+bool referencesAreWellFormed (const char* text, int length)
+{
+    const auto* end = text + length;
+    const auto startsWith = [end] (const char* p, const char* word)
+    {
+        for (; *word != 0; ++p, ++word)
+            if (p == end || *p != *word)
+                return false;
+        return true;
+    };
+
+    for (auto* p = std::find (text, end, '&'); p != end; p = std::find (p, end, '&'))
+    {
+        ++p;
+
+        if (startsWith (p, "amp;") || startsWith (p, "quot;") || startsWith (p, "apos;") ||
+            startsWith (p, "lt;") || startsWith (p, "gt;"))
+            continue;
+
+        if (p == end || *p != '#')
+            return false;
+
+        ++p;
+        const auto hex = p != end && (*p == 'x' || *p == 'X');
+        if (hex)
+            ++p;
+
+        const auto* digits = p;
+        while (p != end && (hex ? juce::CharacterFunctions::getHexDigitValue ((juce::juce_wchar)*p) >= 0
+                                : (*p >= '0' && *p <= '9')))
+            ++p;
+
+        if (p == digits || p - digits > 8 || p == end || *p != ';')
+            return false;
+    }
+
+    return true;
+}
+
 SavedState::Settings readGeneral (const juce::XmlElement& general, int numScales)
 {
     SavedState::Settings settings;
@@ -124,7 +165,7 @@ std::vector<SavedState::Settings> SavedState::read (const void* data, int sizeIn
     if (!juce::CharPointer_UTF8::isValidString (text, textLength))
         return {};
 
-    if (!parserCanTake (text, textLength))
+    if (!parserCanTake (text, textLength) || !referencesAreWellFormed (text, textLength))
         return {};
 
     // A character reference cut off by the end of the text makes the parser step over the text's

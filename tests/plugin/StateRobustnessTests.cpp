@@ -203,6 +203,9 @@ TEST_F (StateUnderAbuse, TextThatWouldUpsetTheXmlParserIsRefused)
                                           }()},
         {"a character reference cut off by the end", wanted.substr (0, 40) + "&#x1"},
         {"a processing instruction followed by text", "<Quorvanelle><?x?>a</Quorvanelle>"},
+        {"a character reference without its semicolon",
+         "<Quorvanelle><a>x&#x51a><a><b>&#x51a></Quorvanelle>"},
+        {"an unknown entity", wanted.substr (0, 40) + "&nbsp;" + wanted.substr (40)},
         {"a processing instruction inside the state",
          "<Quorvanelle><general mRootnote=\"4\"/><?pi x?></Quorvanelle>"},
     };
