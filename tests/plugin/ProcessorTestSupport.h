@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "BlockText.h"
 #include "HostParameters.h"
 #include "plugin/QuorvanelleAudioProcessor.h"
@@ -119,5 +121,17 @@ protected:
     QuorvanelleAudioProcessor processor;
     MessageLog engineMessages, displayMessages;
 };
+
+// A state block as the framework lays it out: magic, the given length (by default the text's), the text
+// and the closing zero.
+inline juce::MemoryBlock stateBlock (const std::string& text, juce::int64 length = -1)
+{
+    juce::MemoryOutputStream out;
+    out.writeInt (0x21324356);
+    out.writeInt ((int)(length < 0 ? (juce::int64)text.size() : length));
+    out.write (text.data(), text.size());
+    out.writeByte (0);
+    return out.getMemoryBlock();
+}
 
 } // namespace processortest

@@ -8,21 +8,10 @@ using namespace processortest;
 
 namespace
 {
-// Magic, the given length (by default the text's), the text and the closing zero.
-juce::MemoryBlock blockWithText (const std::string& text, juce::int64 length = -1)
-{
-    juce::MemoryOutputStream out;
-    out.writeInt (0x21324356);
-    out.writeInt ((int)(length < 0 ? (juce::int64)text.size() : length));
-    out.write (text.data(), text.size());
-    out.writeByte (0);
-    return out.getMemoryBlock();
-}
-
 // Built on first use: at static initialisation JUCE's own statics may not exist yet.
 const juce::MemoryBlock& everythingSetBlock()
 {
-    static const auto block = blockWithText (
+    static const auto block = stateBlock (
         "<Quorvanelle><general mOnOff=\"1\" mTargetOctaveMod=\"2\" mBigChords=\"1\" mExpand=\"1\" "
         "mRootnote=\"11\" mScaleIndex=\"373\" mSourceMode=\"5\"/></Quorvanelle>");
     return block;
@@ -41,8 +30,8 @@ TEST_F (SavedStateTest, DefaultSettingsGiveTheKnownBlockByteForByte)
                (std::vector<int>{0x56, 0x43, 0x32, 0x21, 0x8e, 0, 0, 0}));
     EXPECT_EQ (
         saved,
-        blockWithText ("<Quorvanelle><general mOnOff=\"0\" mTargetOctaveMod=\"0\" mBigChords=\"0\" "
-                       "mExpand=\"0\" mRootnote=\"0\" mScaleIndex=\"0\" mSourceMode=\"1\"/></Quorvanelle>"));
+        stateBlock ("<Quorvanelle><general mOnOff=\"0\" mTargetOctaveMod=\"0\" mBigChords=\"0\" "
+                    "mExpand=\"0\" mRootnote=\"0\" mScaleIndex=\"0\" mSourceMode=\"1\"/></Quorvanelle>"));
 }
 
 TEST_F (SavedStateTest, RestoredSettingsReachTheParametersWithinTheRestoreAndSaveTheSameBytes)
@@ -62,7 +51,7 @@ TEST_F (SavedStateTest, RestoredSettingsReachTheParametersWithinTheRestoreAndSav
 TEST_F (SavedStateTest, BlocksThatAreNotOursChangeNothing)
 {
     const std::string wanted = "<Quorvanelle><general mScaleIndex=\"12\" mSourceMode=\"3\"/></Quorvanelle>";
-    const auto good = blockWithText (wanted);
+    const auto good = stateBlock (wanted);
     auto wrongMagic = good;
     wrongMagic[0] = 0x57;
 
@@ -70,15 +59,15 @@ TEST_F (SavedStateTest, BlocksThatAreNotOursChangeNothing)
         {"nothing", {}},
         {"eight bytes", juce::MemoryBlock (good.getData(), 8)},
         {"wrong magic", wrongMagic},
-        {"length 0", blockWithText (wanted, 0)},
-        {"negative length", blockWithText (wanted, 0xfffffffb)},
-        {"length short of the root's end", blockWithText (wanted, 30)},
-        {"not XML", blockWithText ("general mScaleIndex=12")},
-        {"text starting with a zero", blockWithText (std::string (1, '\0') + wanted)},
-        {"other root", blockWithText ("<Harmoniser><general mScaleIndex=\"12\"/></Harmoniser>")},
-        {"no general child", blockWithText ("<Quorvanelle><settings mRootnote=\"1\"/></Quorvanelle>")},
+        {"length 0", stateBlock (wanted, 0)},
+        {"negative length", stateBlock (wanted, 0xfffffffb)},
+        {"length short of the root's end", stateBlock (wanted, 30)},
+        {"not XML", stateBlock ("general mScaleIndex=12")},
+        {"text starting with a zero", stateBlock (std::string (1, '\0') + wanted)},
+        {"other root", stateBlock ("<Harmoniser><general mScaleIndex=\"12\"/></Harmoniser>")},
+        {"no general child", stateBlock ("<Quorvanelle><settings mRootnote=\"1\"/></Quorvanelle>")},
         {"broken UTF-8",
-         blockWithText ("<Quorvanelle><general mScaleIndex=\"12\" x=\"\xe2\x82\"/></Quorvanelle>")},
+         stateBlock ("<Quorvanelle><general mScaleIndex=\"12\" x=\"\xe2\x82\"/></Quorvanelle>")},
     };
 
     for (const auto& [what, block] : rejected)
@@ -95,20 +84,19 @@ TEST_F (SavedStateTest, MissingAttributesTakeTheirDefaultsAndValuesOutsideTheirR
 {
     const std::tuple<const char*, juce::MemoryBlock, std::vector<int>> accepted[] = {
         {"every general child in turn; element names ignore case, attribute names do not",
-         blockWithText (
-             "<qUORVANELLE><general mRootnote=\"3\" mSourceMode=\"2\"/><GeNeRaL mScaleIndex=\"12\" "
-             "msourcemode=\"6\" MRootnote=\"4\"/><other mRootnote=\"5\"/></qUORVANELLE>"),
+         stateBlock ("<qUORVANELLE><general mRootnote=\"3\" mSourceMode=\"2\"/><GeNeRaL mScaleIndex=\"12\" "
+                     "msourcemode=\"6\" MRootnote=\"4\"/><other mRootnote=\"5\"/></qUORVANELLE>"),
          {0, 0, 0, 0, 0, 12, 1}},
         {"a length beyond the bytes present reads what is there",
-         blockWithText ("<Quorvanelle><general mScaleIndex=\"12\" mSourceMode=\"3\"/></Quorvanelle>", 100000),
+         stateBlock ("<Quorvanelle><general mScaleIndex=\"12\" mSourceMode=\"3\"/></Quorvanelle>", 100000),
          {0, 0, 0, 0, 0, 12, 3}},
         {"clamped up",
-         blockWithText (
+         stateBlock (
              "<Quorvanelle><general mOnOff=\" 1x\" mTargetOctaveMod=\"x7\" mBigChords=\"2\" mExpand=\"-1\" "
              "mRootnote=\" 7x\" mScaleIndex=\"99999999999\" mSourceMode=\"-99999999999\"/></Quorvanelle>"),
          {1, 0, 1, 0, 7, 373, 1}},
         {"clamped down",
-         blockWithText (
+         stateBlock (
              "<Quorvanelle><general mOnOff=\"-7\" mTargetOctaveMod=\"-99999999999\" mBigChords=\"-1\" "
              "mExpand=\"5\" mRootnote=\"12\" mScaleIndex=\"-1\" mSourceMode=\"8\"/></Quorvanelle>"),
          {0, -5, 0, 1, 11, 0, 7}},

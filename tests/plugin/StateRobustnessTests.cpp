@@ -70,12 +70,7 @@ protected:
 
     static juce::MemoryBlock blockOf (const std::string& text, juce::int64 length = -1)
     {
-        juce::MemoryOutputStream out;
-        out.writeInt (0x21324356);
-        out.writeInt ((int)(length < 0 ? (juce::int64)text.size() : length));
-        out.write (text.data(), text.size());
-        out.writeByte (0);
-        return out.getMemoryBlock();
+        return stateBlock (text, length);
     }
 
     // One corruption of a valid block, chosen at random; says which in `what`.
