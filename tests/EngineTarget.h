@@ -88,20 +88,25 @@ inline bool writeSetting (Quorvanelle& engine, const std::string& name, double n
         name == "onoff" ? engine.SetOnOff (value) : engine.SetExpand (value);
         return true;
     }
+    const char* const names[] = {"big", "oct", "root", "scale", "mode"};
+    const char* const messages[] = {"bigChordsChange", "targetOctaveModChange", "rootnoteChange",
+                                    "scaleIndexChange", "sourceModeChange"};
+    int Quorvanelle::*const fields[] = {&Quorvanelle::mBigChords, &Quorvanelle::mTargetOctaveMod,
+                                        &Quorvanelle::mRootnote, &Quorvanelle::mScaleIndex,
+                                        &Quorvanelle::mSourceMode};
     const juce::ScopedLock sl (engine.getLock());
-    int Quorvanelle::*field = name == "big"    ? &Quorvanelle::mBigChords
-                              : name == "oct"  ? &Quorvanelle::mTargetOctaveMod
-                              : name == "root" ? &Quorvanelle::mRootnote
-                              : name == "scale" ? &Quorvanelle::mScaleIndex
-                              : name == "mode"  ? &Quorvanelle::mSourceMode
-                                                : nullptr;
+    for (int i = 0; i < 5; ++i)
+        if (name == names[i])
+        {
+            engine.*fields[i] = value;
+            engine.sendActionMessage (messages[i]);
+            return true;
+        }
     if (name == "resume")
         engine.timerCallback(); // the end of a stop's pause, without waiting for the timer
     else if (name == "skip")
         engine.skipIdleSamples = value != 0;
-    else if (field != nullptr)
-        engine.*field = value;
-    return field != nullptr || name == "resume" || name == "skip";
+    return name == "resume" || name == "skip";
 }
 
 // The engine fed as the processor feeds it.

@@ -32,6 +32,7 @@ std::string randomSession (const std::function<int (int)>& pick, int numBlocks)
         if (pick (25) == 0)
             s += std::string (" bpm=") + tempi[pick (6)];
         s += pick (3) == 0 ? " resume" : "";
+        s += pick (8) == 0 ? " ?chord ?notes" : "";
         s += n == 0 ? " empty" : " |";
         for (int e = pick (3) == 0 ? 0 : pick (10); e > 0; --e)
         {
@@ -98,7 +99,7 @@ juce::MidiBuffer CheckedTarget::render (int numSamples, juce::MidiBuffer& midi)
         const auto text = describe (juce::MidiBuffer (e.getMessage()));
         const bool on = (d[0] & 0xf0) == 0x90 && d[2] != 0;
         const int note = d[1] & 127, channel = (d[0] & 15) + 1;
-        if (e.numBytes != 3 || d[1] > 127 || d[2] > 127 || e.samplePosition < 0 ||
+        if (e.numBytes != 3 || d[1] > 127 || d[2] > 127 || e.samplePosition < 0 || (!on && d[2] != 0) ||
             e.samplePosition >= std::max (numSamples, 1) || (on && bypassed))
             fault ("out of place: " + text);
         else if (on && channelByNote[note] != 0)
@@ -136,6 +137,8 @@ juce::MidiBuffer CheckedTarget::render (int numSamples, juce::MidiBuffer& midi)
         expected[engine.deferredNoteOffs[i] & 127] = std::clamp (engine.deferredNoteOffChannels[i], 1, 16);
     for (int k = 0; k < 128; ++k)
     {
+        if (const int state = engine.midiReceiver.noteState[k]; state != -1 && (state < 1001 || state > 1999))
+            fault ("key " + std::to_string (k) + " left waiting");
         excused[k] = excused[k] || (bypassed && channelByNote[k] == 0 && expected[k] != 0);
         if (channelByNote[k] != expected[k] && !(excused[k] && channelByNote[k] == 0))
             fault ("note " + std::to_string (k) + " sounds on " + std::to_string (channelByNote[k]) +

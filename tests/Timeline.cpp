@@ -1,11 +1,26 @@
 #include "tests/Timeline.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <sstream>
+
+namespace juce
+{
+// The Linux message loop's single step, as the plug-in client's own message thread uses it.
+bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
+} // namespace juce
 
 namespace timeline
 {
+void pumpMessages (int milliseconds)
+{
+    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32)milliseconds;
+    do
+        while (juce::dispatchNextMessageOnSystemQueue (true))
+        {
+        }
+    while (juce::Time::getMillisecondCounter() < end && (juce::Thread::sleep (1), true));
+}
+
 namespace
 {
 struct Item
@@ -17,17 +32,19 @@ struct Item
     bool used = false;
 };
 
-// "60v90c2p-3": the key, then optional velocity, channel and position shift.
-bool parseNote (const std::string& word, std::vector<juce::uint8>& bytes, int& shift)
+// "+60v90c2p-3", "-60", "cc7=90c2": the key or controller, then optional velocity (or value), channel
+// and position shift.
+bool parseEvent (const std::string& word, std::vector<juce::uint8>& bytes, int& shift)
 {
-    std::istringstream in (word.substr (1));
-    int key = -1, velocity = 100, channel = 1;
-    in >> key;
+    const bool controller = word.rfind ("cc", 0) == 0;
+    std::istringstream in (word.substr (controller ? 2 : 1));
+    int number = -1, value = word[0] == '+' ? 100 : 0, channel = 1;
+    in >> number;
     for (char c; in >> c;)
-        in >> (c == 'v' ? velocity : c == 'c' ? channel : shift);
-    const int status = (word[0] == '+' ? 0x90 : 0x80) | ((channel - 1) & 15);
-    bytes = {(juce::uint8)status, (juce::uint8)key, (juce::uint8) (word[0] == '+' ? velocity : 0)};
-    return key >= 0;
+        in >> (c == 'c' ? channel : c == 'p' ? shift : value);
+    const int status = controller ? 0xb0 : word[0] == '+' ? 0x90 : 0x80;
+    bytes = {(juce::uint8) (status | ((channel - 1) & 15)), (juce::uint8)number, (juce::uint8)value};
+    return number >= 0;
 }
 
 std::vector<Item> parse (const std::string& script)
@@ -38,19 +55,10 @@ std::vector<Item> parse (const std::string& script)
     for (std::string word; words >> word;)
     {
         Item item{time, {}, {}};
-        int controller = 0, value = 0;
         if (word[0] == '@')
             time = std::stoll (word.substr (1));
-        else if (word[0] == '+' || word[0] == '-')
-            parseNote (word, item.bytes, item.shift);
-        else if (std::sscanf (word.c_str(), "cc%d=%d", &controller, &value) == 2)
-        {
-            int channel = 1;
-            if (const auto c = word.find ('c', 2); c != std::string::npos)
-                channel = std::stoi (word.substr (c + 1));
-            item.bytes = {(juce::uint8) (0xb0 | ((channel - 1) & 15)), (juce::uint8)controller,
-                          (juce::uint8)value};
-        }
+        else if (word[0] == '+' || word[0] == '-' || word.rfind ("cc", 0) == 0)
+            parseEvent (word, item.bytes, item.shift);
         else if (word[0] == 'x')
             for (size_t i = 1; i + 1 < word.size(); i += 2)
                 item.bytes.push_back ((juce::uint8)std::stoi (word.substr (i, 2), nullptr, 16));

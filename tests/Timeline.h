@@ -37,8 +37,6 @@ public:
 // probes' reports.
 std::string play (Target& target, const std::string& script, int blockSize = 64);
 
-inline void pumpMessages (int milliseconds = 20)
-{
-    juce::MessageManager::getInstance()->runDispatchLoopUntil (milliseconds);
-}
+// Delivers the messages posted so far, then goes on delivering for the given time (timers need it).
+void pumpMessages (int milliseconds = 0);
 } // namespace timeline
