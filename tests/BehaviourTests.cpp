@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace
 {
 struct Case
@@ -90,6 +92,18 @@ const Case cases[] = {
     {"the bypassed block passes on the engine's note-offs and nothing else; what it started is released later",
      "@0 +48 +52 +55 @10 +96 @20 bypass -96 @30 +98 @40 cc7=1 @50 +100c2 @64 | @69 -98 @128 bypass=0 @134 -100c2 @140",
      "@10 +48 @20 -48 @69 -52 @134 -55c2", 64, "processor"},
+    {"host changes reach the engine with their messages; the switches go through the engine",
+     "oct=-3 mode=4 big=1 root=9 scale=373 ?settings ?msgs onoff=1 expand=1 ?settings ?msgs ?split",
+     "settings=-3,4,0,1,0,9,373 msgs=targetOctaveModChange,sourceModeChange,bigChordsChange,rootnoteChange,"
+     "scaleIndexChange settings=-3,4,1,1,1,9,373 msgs=onOffChange,display,expandChange split=72", 64, "processor"},
+    {"every notification applies the host's target octave again",
+     "engine-oct=4 root=2 ?settings ?msgs ?params", "settings=0,1,0,0,0,2,0 msgs=targetOctaveModChange,targetOctaveModChange,rootnoteChange "
+     "params=0,0,0,0,0,2,0", 64, "processor"},
+    {"the engine's messages copy only the differing values into the parameters",
+     "engine-mode=7 engine-oct=-5 engine-scale=18 ?msgs ?params ?settings @64 ?msgs",
+     "msgs=sourceModeChange,targetOctaveModChange,scaleIndexChange params=-5,6,0,0,0,0,18 settings=-5,7,0,0,0,0,18 msgs=",
+     64, "processor"},
+    {"preparing for another rate moves the tick", "rate=88200 @1 +60 @5512 ?chord @5513 ?chord @5514", "chord= chord=60", 512},
 };
 
 class Behaviour : public ::testing::TestWithParam<const char*>
@@ -113,4 +127,133 @@ TEST_P (Behaviour, ScriptsGiveTheirOutput)
 
 INSTANTIATE_TEST_SUITE_P (On, Behaviour, ::testing::Values ("engine", "processor"),
                           [] (const auto& info) { return std::string (info.param); });
+} // namespace
+
+namespace
+{
+// Every mode for two chords in C major, and settings no control offers but a state may hold (engine
+// rows): a mode below 1 acts as "Chords", 0 and 8 up as "Scale + chords", a scale index past the end
+// selects the last scale, a root or octave far out of range overflows nothing.
+TEST (CurrentNotes, EveryModeAndEveryStoredSettingStayInsideTheTables)
+{
+    struct Row
+    {
+        const char* settings;
+        const char* notes;
+        bool engineOnly = false;
+        const char* chord = "+48 +52 +55"; // then D F A; none: a key pressed and let go between ticks
+    };
+    const Row rows[] = {
+        {"mode=1", "48,52,55 50,53,57"},
+        {"mode=2", "48,50,52,53,55,57,59 50,52,53,55,57,59,60"},
+        {"mode=3", "48,50,52,53,55,57,59 48,50,52,53,55,57,59"},
+        {"mode=4", "48,50,52,53,55,57,59 48,50,52,53,55,57,59"},
+        {"mode=5", "48,50,52,55,57 50,53,55,57,60"},
+        {"mode=6", "48,50,52,55,57 48,50,53,55,57"},
+        {"mode=7", "48,50,52,53,55,57,59 50,52,53,55,57,59,60"},
+        {"mode=-1", "48,52,55 50,53,57", true},
+        {"mode=-2147483648", "48,52,55 50,53,57", true},
+        {"mode=0", "48,50,52,53,55,57,59 48,50,52,53,55,57,59", true},
+        {"mode=8", "48,50,52,53,55,57,59 48,50,52,53,55,57,59", true},
+        {"mode=3 scale=373 root=2", "50,52,53,55,57,58,59,61 50,52,53,55,57,58,59,61"},
+        {"mode=3 scale=374", "48,50,51,53,55,56,57,59 48,50,51,53,55,56,57,59", true},
+        {"mode=3 scale=-3 root=-5", "48,50,52,53,55,57,59 48,50,52,53,55,57,59", true},
+        {"mode=3 root=14", "62,64,66,67,69,71,73 62,64,66,67,69,71,73", true},
+        {"mode=3 root=180 oct=-10", "108,110,112,113,115,117,119 108,110,112,113,115,117,119", true},
+        {"mode=3 root=2147483647 oct=2147483647", "", true},
+        {"mode=1 root=2147483647 oct=-2147483648", "", true},
+        // Chords outside the scale: the safe rule keeps the scale's first note whatever it clashes with;
+        // "Scale from chord bass" takes the bass alone into the scale.
+        {"mode=6", "48,50,53,55,57,59 48,50,53,55,57", false, "+47 +50 +53"},
+        {"mode=7", "49,50,52,53,55,57,59,60 50,52,53,55,57,59,60", false, "+49 +53 +56"},
+        // Without any chord only the scale modes sound; far down, only what stays a note.
+        {"mode=1", "map=-1,-1", false, ""},
+        {"mode=2", "map=-1,-1", false, ""},
+        {"mode=5", "map=-1,-1", false, ""},
+        {"mode=3", "48,50,52,53,55,57,59 map=47,48", false, ""},
+        {"mode=4", "48,50,52,53,55,57,59 map=47,48", false, ""},
+        {"mode=6", "48,50,52,55,57 map=45,48", false, ""},
+        {"mode=7", "48,50,52,53,55,57,59 map=47,48", false, ""},
+        {"mode=3 oct=-5 root=2", "1 map=-1,1", false, ""},
+        {"mode=4 oct=-5 root=2", "map=-1,-1", false, ""},
+        {"mode=6 oct=-5 root=2", "map=-1,-1", false, ""},
+        {"mode=7 oct=-5 root=2", "map=-1,-1", false, ""},
+    };
+    for (const char* on : {"engine", "processor"})
+        for (const auto& row : rows)
+        {
+            if (row.engineOnly && std::string (on) == "processor")
+                continue;
+            std::unique_ptr<timeline::Target> target;
+            if (std::string (on) == "engine")
+                target = std::make_unique<timeline::EngineTarget>();
+            else
+                target = std::make_unique<timeline::ProcessorTarget>();
+            const juce::String chord (row.chord);
+            const auto script = juce::String (row.settings) +
+                                (chord.isEmpty() ? " @2 +10 @3 -10 @4 ?notes ?map99-100"
+                                                 : " @2 " + chord + " @3 ?notes " + chord.replace ("+", "-") +
+                                                       " +50 +53 +57 @4 ?notes") +
+                                " @5";
+            auto text = timeline::play (*target, script.toStdString());
+            text = juce::String (text).replace ("notes=", "").replace ("map99-100", "map").trim().toStdString();
+            EXPECT_EQ (text, row.notes) << on << ": " << row.settings;
+        }
+}
+} // namespace
+
+namespace
+{
+// 44100 Hz at 120 bpm ticks every 2756 samples; a tempo or rate that is no number, or not above 0,
+// counts as those. 0: no tick within reach.
+TEST (CaptureTick, FollowsTheTempoAndSurvivesAnyTempoOrRateTheHostGives)
+{
+    const char* const cases[][3] = {{"90", "44100", "3675"}, {"0", "44100", "2756"},      {"-3", "44100", "2756"},
+                                    {"nan", "44100", "2756"}, {"inf", "44100", "2756"},   {"-inf", "44100", "2756"},
+                                    {"120", "nan", "2756"},   {"120", "-1", "2756"},      {"1e12", "44100", "1"},
+                                    {"120", "1e300", "0"},    {"1e-300", "44100", "0"}};
+    for (const auto& [bpm, rate, tick] : cases)
+    {
+        timeline::EngineTarget target;
+        const auto at = std::stoi (tick) == 0 ? 20000 : std::stoi (tick);
+        const auto script = std::string ("bpm=") + bpm + " rate=" + rate + " @1 +60 @" + std::to_string (at) +
+                            " ?chord @" + std::to_string (at + 1) + " ?chord";
+        EXPECT_EQ (timeline::play (target, script, 512), std::stoi (tick) == 0 ? "chord= chord=" : "chord= chord=60")
+            << script;
+    }
+
+    // The counter keeps its phase instead of overflowing.
+    timeline::EngineTarget target;
+    target.engine.chordCaptureCounter = std::numeric_limits<int>::max() - 100;
+    const int phase = target.engine.chordCaptureCounter % 2756;
+    timeline::play (target, "@512");
+    EXPECT_EQ (target.engine.chordCaptureCounter % 2756, (phase + 512) % 2756);
+    EXPECT_GE (target.engine.chordCaptureCounter, 0);
+}
+
+// Without a play head, or with one that knows no position, the engine runs at 120 bpm, stopped.
+TEST (Transport, IsTheDefaultRecordWithoutAPlayHead)
+{
+    timeline::ProcessorTarget target;
+    target.processor.setPlayHead (nullptr);
+    target.processor.engine.hostPosition.bpm = 33.0;
+    target.processor.engine.hostPosition.isPlaying = true;
+    EXPECT_EQ (timeline::play (target, "@1 +60 @2756 ?chord @2757 ?chord"), "chord= chord=60");
+    EXPECT_TRUE (target.processor.engine.hostPosition == juce::AudioPlayHead::CurrentPositionInfo());
+
+    target.playHead.position = {};
+    target.processor.setPlayHead (&target.playHead);
+    target.processor.engine.hostPosition.bpm = 33.0;
+    timeline::play (target, "@1");
+    EXPECT_TRUE (target.processor.engine.hostPosition == juce::AudioPlayHead::CurrentPositionInfo());
+}
+
+TEST (Parameters, SevenUnderTheIdsHostsStoreInIndexOrder)
+{
+    QuorvanelleAudioProcessor processor;
+    juce::StringArray ids;
+    for (auto* p : processor.getParameters())
+        ids.add (dynamic_cast<juce::AudioProcessorParameterWithID&> (*p).getParameterID());
+    EXPECT_EQ (ids.joinIntoString (" "), "mTargetOctaveMod mSourceMode mOnOff mBigChords mExpand mRootnote mScaleIndex");
+}
 } // namespace

@@ -27,7 +27,7 @@ struct MessageLog final : public juce::ActionListener
 
 // What the engine shows of itself, for "?what" in a script: the current notes, the latched chord, the
 // melody map from a to b ("map99-107"), the keys the keyboard view marks and the notes it shows sounding,
-// its split, the tracker's keys, the messages sent since the last look, whether note input is paused.
+// its split, the tracker's keys, its settings, the messages sent since the last look, whether note input is paused.
 class EngineProbe
 {
 public:
@@ -62,6 +62,9 @@ public:
             return listed (engine.storedChord);
         if (what == "split")
             return std::to_string (view.keyboardSplit);
+        if (what == "settings") // in host index order, the mode as the engine counts it
+            return listed ({engine.mTargetOctaveMod, engine.mSourceMode, engine.mOnOff, engine.mBigChords,
+                            engine.mExpand, engine.mRootnote, engine.mScaleIndex});
         if (what == "paused")
             return std::to_string ((int)engine.inputSuspended.load());
         if (std::sscanf (what.c_str(), "map%d-%d", &from, &to) == 2)

@@ -58,8 +58,8 @@ public:
             processor.prepareToPlay (value, 512);
         else if (name == "bypass")
             bypassed = value != 0;
-        else
-            writeSetting (processor.engine, name, value);
+        else // "engine-root=2": written into the engine and announced, as the editor does
+            writeSetting (processor.engine, name.rfind ("engine-", 0) == 0 ? name.substr (7) : name, value);
     }
 
     // "params": the parameters' plain values in host index order, the mode as the host counts it.
