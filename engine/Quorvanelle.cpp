@@ -765,6 +765,13 @@ void Quorvanelle::releaseForTransportStop()
     for (int n = 127; n >= 0; --n)
         NoteOffAction (n, 0, channelBySource[n], false);
 
+    // Releases queued for the next sample (a block of no samples has none) would otherwise wait out
+    // the pause.
+    for (size_t j = 0; j < deferredNoteOffs.size(); ++j)
+        writeNoteOff (deferredNoteOffs[j], 0, j < deferredNoteOffChannels.size() ? deferredNoteOffChannels[j] : 0);
+
+    deferredNoteOffs.clear();
+    deferredNoteOffChannels.clear();
     midiReceiver.reset();
     keyboardControl->sendActionMessage (KeyboardControl::displayChangedMessage);
 }
