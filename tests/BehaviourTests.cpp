@@ -65,6 +65,9 @@ const Case cases[] = {
      "@0 +60c2 +48 msgs=sourceModeChange,onOffChange,display @64 -60c2 -48 @94 +62 -62 @104 cc1=5 held= paused=1 sounding= @130 cc7=1 held= paused=0 @201 +48"},
     {"a stop in a block of no samples, and the lowest key, are released all the same",
      "play onoff=1 @0 +0 +60 @16 stop empty ?paused @32", "@0 +0 +60 @16 -0 -60 paused=1", 16},
+    {"releases queued for the next sample still go out when a stop comes in a block of no samples",
+     "play mode=3 onoff=1 @0 +60 @16 onoff=0 stop empty resume @32 expand=1 +76 play @48 expand=0 stop empty @64",
+     "@0 +60 @16 -60 @32 +28 @48 -28", 16},
     {"the chord is latched at every capture tick, a key let go at the tick still in it",
      "@0 +48 +52 +55 @100 -48 -52 -55 +50 +53 +57 @2756 ?chord @2757 ?chord @5513 ?chord "
      "@6000 +60 @8268 -60 @8269 ?chord -50 -53 -57 @11025 ?chord",

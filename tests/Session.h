@@ -16,7 +16,7 @@ std::string randomSession (const std::function<int (int)>& pick, int numBlocks);
 // Plays a script on `inner` as an instrument would hear it, and records every breach of what the
 // output must keep to: every note message well formed and inside its block, no note-on for a note that
 // sounds nor note-off for one that does not, the input's other messages passed on unchanged, the
-// engine's books and the keyboard view in step with what sounds, and nothing sounding after a stop or
+// engine's books in step with what sounds, and nothing sounding after a stop or
 // at "silent".
 class CheckedTarget final : public Target
 {
@@ -39,5 +39,6 @@ private:
     bool excused[128]{};
     bool bypassed = false, playing = false, lastPlaying = false;
     int blockIndex = 0;
+    juce::int64 time = 0;
 };
 } // namespace timeline
