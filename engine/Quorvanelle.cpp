@@ -768,7 +768,8 @@ void Quorvanelle::releaseForTransportStop()
     // Releases queued for the next sample (a block of no samples has none) would otherwise wait out
     // the pause.
     for (size_t j = 0; j < deferredNoteOffs.size(); ++j)
-        writeNoteOff (deferredNoteOffs[j], 0, j < deferredNoteOffChannels.size() ? deferredNoteOffChannels[j] : 0);
+        writeNoteOff (deferredNoteOffs[j], 0,
+                      j < deferredNoteOffChannels.size() ? deferredNoteOffChannels[j] : 0);
 
     deferredNoteOffs.clear();
     deferredNoteOffChannels.clear();

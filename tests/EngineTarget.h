@@ -27,7 +27,8 @@ struct MessageLog final : public juce::ActionListener
 
 // What the engine shows of itself, for "?what" in a script: the current notes, the latched chord, the
 // melody map from a to b ("map99-107"), the keys the keyboard view marks and the notes it shows sounding,
-// its split, the tracker's keys, its settings, the messages sent since the last look, whether note input is paused.
+// its split, the tracker's keys, its settings, the messages sent since the last look, whether note input is
+// paused.
 class EngineProbe
 {
 public:
@@ -68,7 +69,8 @@ public:
         if (what == "paused")
             return std::to_string ((int)engine.inputSuspended.load());
         if (std::sscanf (what.c_str(), "map%d-%d", &from, &to) == 2)
-            return listed (std::vector<int> (engine.melodyMap.begin() + from, engine.melodyMap.begin() + to + 1));
+            return listed (
+                std::vector<int> (engine.melodyMap.begin() + from, engine.melodyMap.begin() + to + 1));
         for (int k = 0; k < 128; ++k)
             if (what == "shown" && view.keyDisplayState[(size_t)k] != 0)
                 values.insert (values.end(), {k, view.keyDisplayState[(size_t)k]});

@@ -15,7 +15,10 @@ std::string randomSession (const std::function<int (int)>& pick, int numBlocks)
     const auto key = [&]
     {
         const int kind = pick (6);
-        return kind < 2 ? 48 + pick (36) : kind == 2 ? controlKeys[pick (9)] : kind < 5 ? 72 + pick (56) : pick (128);
+        return kind < 2    ? 48 + pick (36)
+               : kind == 2 ? controlKeys[pick (9)]
+               : kind < 5  ? 72 + pick (56)
+                           : pick (128);
     };
 
     std::string s;
@@ -26,7 +29,8 @@ std::string randomSession (const std::function<int (int)>& pick, int numBlocks)
         const int n = sizes[pick (8)];
         s += " @" + std::to_string (t);
         if (const int i = pick (32); i < 8)
-            s += std::string (" ") + settings[i] + "=" + std::to_string (lowest[i] + pick (highest[i] - lowest[i] + 1));
+            s += std::string (" ") + settings[i] + "=" +
+                 std::to_string (lowest[i] + pick (highest[i] - lowest[i] + 1));
         if (pick (20) == 0)
             s += (playing = !playing) ? " play" : " stop";
         if (pick (25) == 0)
@@ -45,12 +49,16 @@ std::string randomSession (const std::function<int (int)>& pick, int numBlocks)
                 s += "cc1=5" + channel + "p" + std::to_string (pick (5) - 2); // sent outside its block
             else
                 s += (kind < 12 ? "+" : "-") + std::to_string (key()) + "v" +
-                     std::to_string (kind == 2 ? 0 : kind < 12 ? 1 + pick (127) : pick (128)) + channel;
+                     std::to_string (kind == 2   ? 0
+                                     : kind < 12 ? 1 + pick (127)
+                                                 : pick (128)) +
+                     channel;
         }
         t += n;
     }
     // Keys held across a stop, then every key let go once the pause is over.
-    s += " @" + std::to_string (t) + " resume play | +48 +52 +96 +99 +106 @" + std::to_string (t + 64) + " stop |";
+    s += " @" + std::to_string (t) + " resume play | +48 +52 +96 +99 +106 @" + std::to_string (t + 64) +
+         " stop |";
     s += " @" + std::to_string (t + 128) + " resume |";
     for (int k = 0; k < 128; ++k)
         s += " -" + std::to_string (k);

@@ -25,7 +25,8 @@ TEST (Sessions, LeaveNothingSoundingAndKeepTheOutputInStep)
         const auto script = sessionFor (seed, 150);
         const auto output = timeline::play (checked, script, 1 << 30);
         ASSERT_TRUE (checked.faults.empty()) << "seed " << seed << ": " << checked.faults.front() << "\n"
-                                             << script << "\n" << output;
+                                             << script << "\n"
+                                             << output;
     }
 }
 
@@ -35,8 +36,10 @@ TEST (Sessions, SkippingIdleSamplesChangesNoByte)
     {
         timeline::EngineTarget skipping, walking;
         const auto script = sessionFor (seed, 120);
-        ASSERT_EQ (timeline::play (skipping, script, 1 << 30), timeline::play (walking, "skip=0 " + script, 1 << 30))
-            << "seed " << seed << "\n" << script;
+        ASSERT_EQ (timeline::play (skipping, script, 1 << 30),
+                   timeline::play (walking, "skip=0 " + script, 1 << 30))
+            << "seed " << seed << "\n"
+            << script;
     }
 }
 } // namespace

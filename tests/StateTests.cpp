@@ -27,8 +27,9 @@ std::string general (const std::string& attributes)
     return "<Quorvanelle><general " + attributes + "/></Quorvanelle>";
 }
 
-const std::string everySet = "mOnOff=\"1\" mTargetOctaveMod=\"2\" mBigChords=\"1\" mExpand=\"1\" mRootnote=\"11\" "
-                             "mScaleIndex=\"373\" mSourceMode=\"5\"";
+const std::string everySet =
+    "mOnOff=\"1\" mTargetOctaveMod=\"2\" mBigChords=\"1\" mExpand=\"1\" mRootnote=\"11\" "
+    "mScaleIndex=\"373\" mSourceMode=\"5\"";
 
 TEST (State, DefaultBlockByteForByteAndEverySettingBackExactly)
 {
@@ -39,8 +40,9 @@ TEST (State, DefaultBlockByteForByteAndEverySettingBackExactly)
                                         "mRootnote=\"0\" mScaleIndex=\"0\" mSourceMode=\"1\"")));
     EXPECT_EQ (saved.getSize(), 151u);
 
-    for (const auto& values : {everySet, std::string ("mOnOff=\"0\" mTargetOctaveMod=\"-5\" mBigChords=\"0\" "
-                                                      "mExpand=\"0\" mRootnote=\"0\" mScaleIndex=\"0\" mSourceMode=\"7\"")})
+    for (const auto& values :
+         {everySet, std::string ("mOnOff=\"0\" mTargetOctaveMod=\"-5\" mBigChords=\"0\" "
+                                 "mExpand=\"0\" mRootnote=\"0\" mScaleIndex=\"0\" mSourceMode=\"7\"")})
     {
         timeline::ProcessorTarget restored;
         restored.processor.setStateInformation (blockOf (general (values)).getData(),
@@ -54,9 +56,10 @@ TEST (State, DefaultBlockByteForByteAndEverySettingBackExactly)
     timeline::ProcessorTarget restored;
     const auto block = blockOf (general (everySet));
     restored.processor.setStateInformation (block.getData(), (int)block.getSize());
-    EXPECT_EQ (timeline::play (restored, "?params ?settings ?split ?msgs"),
-               "params=2,4,1,1,1,11,373 settings=2,5,1,1,1,11,373 split=72 msgs=onOffChange,targetOctaveModChange,"
-               "bigChordsChange,display,expandChange,rootnoteChange,scaleIndexChange,sourceModeChange");
+    EXPECT_EQ (
+        timeline::play (restored, "?params ?settings ?split ?msgs"),
+        "params=2,4,1,1,1,11,373 settings=2,5,1,1,1,11,373 split=72 msgs=onOffChange,targetOctaveModChange,"
+        "bigChordsChange,display,expandChange,rootnoteChange,scaleIndexChange,sourceModeChange");
 }
 
 // Each block lands on a processor with every setting away from its default; "" is refused.
@@ -72,18 +75,22 @@ TEST (State, ReadsClampsAndRefusesAsTable)
                   "msourcemode=\"6\" MRootnote=\"4\"/><other mRootnote=\"5\"/></qUORVANELLE>"),
          "0,1,0,0,0,0,12"},
         {blockOf (wanted, 100000), "0,3,0,0,0,0,12"},
-        {blockOf ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- saved --><Quorvanelle><general mRootnote=\"4\"/>"
+        {blockOf ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- saved --><Quorvanelle><general "
+                  "mRootnote=\"4\"/>"
                   "<general mScaleIndex=\"7\" mRootnote=\"&#x36;&amp;\"/></Quorvanelle>"),
          "0,1,0,0,0,6,7"},
-        {blockOf (general ("mOnOff=\" 1x\" mTargetOctaveMod=\"x7\" mBigChords=\"2\" mExpand=\"-1\" mRootnote=\" \t\n7x\" "
-                           "mScaleIndex=\"99999999999\" mSourceMode=\"-99999999999\"")),
+        {blockOf (general (
+             "mOnOff=\" 1x\" mTargetOctaveMod=\"x7\" mBigChords=\"2\" mExpand=\"-1\" mRootnote=\" \t\n7x\" "
+             "mScaleIndex=\"99999999999\" mSourceMode=\"-99999999999\"")),
          "0,1,1,1,0,7,373"},
         {blockOf (general ("mOnOff=\"-7\" mTargetOctaveMod=\"-99999999999\" mBigChords=\"-1\" mExpand=\"5\" "
                            "mRootnote=\"12\" mScaleIndex=\"-1\" mSourceMode=\"8\"")),
          "-5,7,0,0,1,11,0"},
-        {blockOf (general ("mTargetOctaveMod=\"+4\" mRootnote=\"007\" mScaleIndex=\"- 5\" mSourceMode=\"2147483648\"")),
+        {blockOf (general (
+             "mTargetOctaveMod=\"+4\" mRootnote=\"007\" mScaleIndex=\"- 5\" mSourceMode=\"2147483648\"")),
          "4,7,0,0,0,7,0"},
-        {blockOf (general ("mTargetOctaveMod=\"-2147483648\" mRootnote=\"2147483647\" mScaleIndex=\"123456789012345678901234567890\"")),
+        {blockOf (general ("mTargetOctaveMod=\"-2147483648\" mRootnote=\"2147483647\" "
+                           "mScaleIndex=\"123456789012345678901234567890\"")),
          "-5,1,0,0,0,11,373"},
         {{}, ""},
         {juce::MemoryBlock (blockOf (wanted).getData(), 8), ""},
@@ -122,10 +129,19 @@ TEST (State, ReadsClampsAndRefusesAsTable)
 
 TEST (State, NumbersReadAsTheCLibraryDoesButNeverOverflow)
 {
-    const std::pair<const char*, int> readings[] = {
-        {" 7x", 7},     {"x7", 0},       {"", 0},    {"-3", -3}, {"+4", 4}, {" \t\n\r12", 12}, {"- 5", 0},
-        {"007", 7},     {"2147483647", INT_MAX}, {"2147483648", INT_MAX}, {"-2147483648", INT_MIN},
-        {"-99999999999", INT_MIN}, {"123456789012345678901234567890", INT_MAX}};
+    const std::pair<const char*, int> readings[] = {{" 7x", 7},
+                                                    {"x7", 0},
+                                                    {"", 0},
+                                                    {"-3", -3},
+                                                    {"+4", 4},
+                                                    {" \t\n\r12", 12},
+                                                    {"- 5", 0},
+                                                    {"007", 7},
+                                                    {"2147483647", INT_MAX},
+                                                    {"2147483648", INT_MAX},
+                                                    {"-2147483648", INT_MIN},
+                                                    {"-99999999999", INT_MIN},
+                                                    {"123456789012345678901234567890", INT_MAX}};
     for (const auto& [text, expected] : readings)
         EXPECT_EQ (SavedState::parseInteger (text), expected) << '"' << text << '"';
 }

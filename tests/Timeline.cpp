@@ -78,7 +78,8 @@ juce::MidiBuffer take (std::vector<Item>& items, juce::int64 start, juce::int64 
         if (!item.bytes.empty() && !item.used && item.time >= start && item.time < end)
         {
             item.used = true;
-            buffer.addEvent (item.bytes.data(), (int)item.bytes.size(), (int)(item.time - start) + item.shift);
+            buffer.addEvent (item.bytes.data(), (int)item.bytes.size(),
+                             (int)(item.time - start) + item.shift);
         }
     return buffer;
 }
