@@ -116,7 +116,7 @@ const Case cases[] = {
      "later",
      "@0 +48 +52 +55 @10 +96 @20 bypass -96 @30 +98 @40 cc7=1 @50 +100c2 @64 | @69 -98 @128 bypass=0 @134 "
      "-100c2 @140",
-     "@10 +48 @20 -48 @69 -52 @134 -55c2", 64, "processor"},
+     "@10 +48 @20 -48 @69 -52 @134 -55c2"},
     {"host changes reach the engine with their messages; the switches go through the engine",
      "oct=-3 mode=4 big=1 root=9 scale=373 ?settings ?msgs onoff=1 expand=1 ?settings ?msgs ?split",
      "settings=-3,4,0,1,0,9,373 msgs=targetOctaveModChange,sourceModeChange,bigChordsChange,rootnoteChange,"

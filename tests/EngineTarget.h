@@ -3,6 +3,7 @@
 #include "engine/Quorvanelle.h"
 #include "tests/Timeline.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace timeline
@@ -87,7 +88,7 @@ public:
 // Writes a setting as a host or the editor does; the switches go through the engine's own operations.
 inline bool writeSetting (Quorvanelle& engine, const std::string& name, double number)
 {
-    const int value = (int)number;
+    const int value = std::isfinite (number) ? (int)juce::jlimit (-2.0e9, 2.0e9, number) : 0;
     if (name == "onoff" || name == "expand")
     {
         name == "onoff" ? engine.SetOnOff (value) : engine.SetExpand (value);
@@ -126,7 +127,12 @@ public:
             engine.hostPosition.bpm = bpm;
         }
         juce::AudioBuffer<float> audio;
-        return engine.processBlock (numSamples, midi, audio);
+        auto output = engine.processBlock (numSamples, midi, audio);
+        juce::MidiBuffer offs; // a bypassed processor passes on only these
+        for (const auto e : output)
+            if (e.getMessage().isNoteOff())
+                offs.addEvent (e.data, e.numBytes, e.samplePosition);
+        return bypassed ? offs : output;
     }
 
     void command (const std::string& name, double value) override
@@ -136,6 +142,7 @@ public:
             const juce::ScopedLock sl (engine.getLock());
             playing = name == "play" ? value != 0 : name == "stop" ? false : playing;
             bpm = name == "bpm" ? value : bpm;
+            bypassed = name == "bypass" ? value != 0 : bypassed;
             engine.sampleRate = name == "rate" ? value : engine.sampleRate;
         }
     }
@@ -144,7 +151,7 @@ public:
 
     Quorvanelle engine;
     EngineProbe probes{engine};
-    bool playing = false;
+    bool playing = false, bypassed = false;
     double bpm = 120.0;
 };
 } // namespace timeline

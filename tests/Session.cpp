@@ -1,6 +1,7 @@
 #include "tests/Session.h"
 
 #include <algorithm>
+#include <set>
 
 namespace timeline
 {
@@ -11,6 +12,7 @@ std::string randomSession (const std::function<int (int)>& pick, int numBlocks)
     const char* const settings[] = {"oct", "big", "root", "scale", "mode", "onoff", "expand", "bypass"};
     const int lowest[] = {-5, 0, 0, 0, 1, 0, 0, 0}, highest[] = {5, 1, 11, 373, 7, 1, 1, 1};
     const char* const tempi[] = {"120", "90", "0", "400", "1e9", "nan"};
+    const char* const rates[] = {"44100", "48000", "96000", "22050", "8000"};
     // Chord keys and those the split moves over, control keys, the upper keys, any key.
     const auto key = [&]
     {
@@ -22,6 +24,7 @@ std::string randomSession (const std::function<int (int)>& pick, int numBlocks)
     };
 
     std::string s;
+    std::set<int> touched{48, 52, 96, 99, 106};
     juce::int64 t = 0;
     bool playing = false;
     for (int b = 0; b < numBlocks; ++b)
@@ -34,7 +37,8 @@ std::string randomSession (const std::function<int (int)>& pick, int numBlocks)
         if (pick (20) == 0)
             s += (playing = !playing) ? " play" : " stop";
         if (pick (25) == 0)
-            s += std::string (" bpm=") + tempi[pick (6)];
+            s += pick (3) == 0 ? std::string (" rate=") + rates[pick (5)]
+                               : std::string (" bpm=") + tempi[pick (6)];
         s += pick (3) == 0 ? " resume" : "";
         s += pick (8) == 0 ? " ?chord ?notes" : "";
         s += n == 0 ? " empty" : " |";
@@ -44,11 +48,12 @@ std::string randomSession (const std::function<int (int)>& pick, int numBlocks)
             const auto channel = "c" + std::to_string (1 + pick (16));
             const int kind = pick (22);
             if (kind == 0)
-                s += "cc" + std::to_string (pick (2) == 0 ? 123 : 7) + "=0" + channel;
+                s += pick (3) == 0 ? "xe00040"
+                                   : "cc" + std::to_string (pick (2) == 0 ? 123 : 7) + "=0" + channel;
             else if (kind == 1)
                 s += "cc1=5" + channel + "p" + std::to_string (pick (5) - 2); // sent outside its block
             else
-                s += (kind < 12 ? "+" : "-") + std::to_string (key()) + "v" +
+                s += (kind < 12 ? "+" : "-") + std::to_string (*touched.insert (key()).first) + "v" +
                      std::to_string (kind == 2   ? 0
                                      : kind < 12 ? 1 + pick (127)
                                                  : pick (128)) +
@@ -60,7 +65,7 @@ std::string randomSession (const std::function<int (int)>& pick, int numBlocks)
     s += " @" + std::to_string (t) + " resume play | +48 +52 +96 +99 +106 @" + std::to_string (t + 64) +
          " stop |";
     s += " @" + std::to_string (t + 128) + " resume |";
-    for (int k = 0; k < 128; ++k)
+    for (const int k : touched)
         s += " -" + std::to_string (k);
     return s + " @" + std::to_string (t + 200) + " silent @" + std::to_string (t + 264);
 }

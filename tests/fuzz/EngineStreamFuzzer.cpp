@@ -1,5 +1,5 @@
-// The fuzzer's bytes choose a random session (each byte one choice); the session must keep to every
-// rule the suite's checker knows, and skipping idle samples must change no byte of it.
+// The fuzzer's bytes choose a random session (each byte one choice), which must keep to every rule
+// the suite's checker knows.
 
 #include "tests/EngineTarget.h"
 #include "tests/Session.h"
@@ -9,19 +9,19 @@
 
 extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 {
-    static const juce::ScopedJuceInitialiser_GUI juceRuntime;
+    // Never shut down: libFuzzer leaves by exit(), after which JUCE's own statics are gone.
+    static const auto* juceRuntime = new juce::ScopedJuceInitialiser_GUI();
+    juce::ignoreUnused (juceRuntime);
     size_t next = 0;
     const auto script =
-        timeline::randomSession ([&] (int n) { return next < size ? data[next++] % n : 0; }, 40);
+        timeline::randomSession ([&] (int n) { return next < size ? data[next++] % n : 0; }, 32);
 
-    timeline::EngineTarget engine, walking;
+    timeline::EngineTarget engine;
     timeline::CheckedTarget checked (engine, engine.engine);
-    const auto output = timeline::play (checked, script, 1 << 30);
-    const bool sameWalked = timeline::play (walking, "skip=0 " + script, 1 << 30) == output;
-    if (checked.faults.empty() && sameWalked)
+    timeline::play (checked, script, 1 << 30);
+    timeline::pumpMessages(); // the display messages, which would otherwise pile up
+    if (checked.faults.empty())
         return 0;
-    std::fprintf (stderr, "FAULT: %s\n%s\n",
-                  sameWalked ? checked.faults.front().c_str() : "skipping changed the output",
-                  script.c_str());
+    std::fprintf (stderr, "FAULT: %s\n%s\n", checked.faults.front().c_str(), script.c_str());
     std::abort();
 }
