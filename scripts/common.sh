@@ -8,9 +8,8 @@ QUORVANELLE_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config juce-modules-source
     libgtest-dev libbenchmark-dev fonts-dejavu-core
     lv2-dev sordi lilv-utils xvfb xauth)
 
-# What only the tests need: clang for the sanitizer and fuzz builds, and an independent LV2 host (jalv
-# on a JACK server, played and recorded through a small JACK client).
-QUORVANELLE_TEST_PACKAGES=(clang libclang-rt-dev llvm jalv jackd2 python3 python3-jack-client)
+# What only the tests need: clang for the sanitizer and fuzz builds.
+QUORVANELLE_TEST_PACKAGES=(clang libclang-rt-dev llvm)
 
 quorvanelle_apt_updated=0
 
