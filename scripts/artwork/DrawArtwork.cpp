@@ -5,6 +5,7 @@
 
 #include <juce_graphics/juce_graphics.h>
 
+#include <cmath>
 #include <iostream>
 
 namespace
@@ -206,7 +207,8 @@ juce::Image drawEditorBackground()
     drawLabel (g, "Expand keyboard", expandBounds.withX (expandBounds.getRight() + 8).withWidth (160),
                juce::Justification::centredLeft);
 
-    // The frame around the on-screen keyboard, and the key numbers of its octaves beneath it.
+    // The frame around the on-screen keyboard, and the key numbers of its octaves beneath it. None is
+    // marked: the split is 84 or 72, and the keys' own colours show where it lies.
     g.setColour (juce::Colour (0xff262626));
     g.fillRect (keyboardBounds.expanded (3));
     g.setColour (outline);
@@ -214,10 +216,10 @@ juce::Image drawEditorBackground()
 
     const int whiteKey = keyboardBounds.getWidth() / 75;
     g.setFont (font (9.0f));
+    g.setColour (dimText);
     for (int octave = 0; octave <= 10; ++octave)
     {
         const int x = keyboardBounds.getX() + octave * 7 * whiteKey;
-        g.setColour (octave == 7 ? amber : dimText);
         g.drawText (juce::String (octave * 12), x, keyboardBounds.getBottom() + 4, 30, 11,
                     juce::Justification::topLeft);
     }
@@ -253,6 +255,72 @@ juce::Image drawEditorBackground()
 }
 
 //==============================================================================
+// A button's label, centred on a whole-pixel baseline. Drawn unhinted at this size, the dot of an i
+// stands less than a pixel above its stem, and at 1:1 the two run together ("blg"): each dot is lifted
+// until a clear row of pixels parts it from its stem.
+void drawButtonText (juce::Graphics& g, const juce::String& label, juce::Rectangle<int> area)
+{
+    const auto f = font (12.0f, true);
+    const float x =
+        std::round ((float)area.getX() + ((float)area.getWidth() - f.getStringWidthFloat (label)) / 2.0f);
+    const float baseline =
+        std::round ((float)area.getY() + ((float)area.getHeight() - f.getHeight()) / 2.0f + f.getAscent());
+
+    juce::GlyphArrangement glyphs;
+    glyphs.addLineOfText (f, label, x, baseline);
+
+    for (int i = 0; i < glyphs.getNumGlyphs(); ++i)
+    {
+        const auto& glyph = glyphs.getGlyph (i);
+        juce::Path outline;
+        glyph.createPath (outline);
+
+        if (glyph.getCharacter() == 'i' || glyph.getCharacter() == 'j')
+        {
+            // The outline's pieces, the dot and the stem.
+            juce::Array<juce::Path> pieces;
+            for (juce::Path::Iterator it (outline); it.next();)
+            {
+                if (it.elementType == juce::Path::Iterator::startNewSubPath)
+                    pieces.add ({});
+                auto& piece = pieces.getReference (pieces.size() - 1);
+                switch (it.elementType)
+                {
+                    case juce::Path::Iterator::startNewSubPath:
+                        piece.startNewSubPath (it.x1, it.y1);
+                        break;
+                    case juce::Path::Iterator::lineTo:
+                        piece.lineTo (it.x1, it.y1);
+                        break;
+                    case juce::Path::Iterator::quadraticTo:
+                        piece.quadraticTo (it.x1, it.y1, it.x2, it.y2);
+                        break;
+                    case juce::Path::Iterator::cubicTo:
+                        piece.cubicTo (it.x1, it.y1, it.x2, it.y2, it.x3, it.y3);
+                        break;
+                    case juce::Path::Iterator::closePath:
+                        piece.closeSubPath();
+                        break;
+                }
+            }
+
+            if (pieces.size() == 2)
+            {
+                if (pieces[0].getBounds().getY() > pieces[1].getBounds().getY())
+                    pieces.swap (0, 1);
+                auto& dot = pieces.getReference (0);
+                const float clearRowTop = std::floor (pieces[1].getBounds().getY()) - 1.0f;
+                const float lift = juce::jmax (0.0f, dot.getBounds().getBottom() - clearRowTop);
+                dot.applyTransform (juce::AffineTransform::translation (0.0f, -lift));
+                outline = dot;
+                outline.addPath (pieces[1]);
+            }
+        }
+
+        g.fillPath (outline);
+    }
+}
+
 juce::Image drawSwitchButton (const juce::String& name, bool on)
 {
     juce::Image image (juce::Image::RGB, 153, 29, true);
@@ -273,8 +341,7 @@ juce::Image drawSwitchButton (const juce::String& name, bool on)
     g.drawEllipse (lamp, 1.0f);
 
     g.setColour (on ? juce::Colour (0xff2b2b2b) : text);
-    g.setFont (font (12.0f, true));
-    g.drawText (name, 27, 0, 120, 29, juce::Justification::centred);
+    drawButtonText (g, name, {27, 0, 120, 29});
     return image;
 }
 
