@@ -43,11 +43,14 @@ const Case cases[] = {
      "@50 +36 +40 +43 +24 @55 -36 -40 -43 -24 @60 +48 +52 +55 +36 @65 -48 -52 -55 -36 @70 +60 +64 +67 +48 "
      "@75 -60 -64 -67 -48"},
     {"the big chord's bass reaches down to note 0, and chord notes below 1 are left out",
-     "big=1 @0 +12 +36 @10 +85 @20 -85 @30 -12 -36 @40 +87 @50 -87 @60",
+     "big=1 @0 +12 +36 @10 +85 @20 -85 @30 -12 -36 @40 +87 @50 -87 @2800 +10 @2810 +85 @2820 -85 @2830",
      "@10 +12 +0 @20 -12 -0 @40 +24 +12 @50 -24 -12"},
-    {"chord keys sound themselves with source through; while 106 is held they sound moved by the octave",
-     "@0 +60 @5 -60 @10 onoff=1 oct=2 @20 +60c2 @25 -60c2 @30 +106 @35 +60v90 @40 -106 @45 -60 @64",
-     "@20 +60c2 @25 -60c2 @35 +84v90 @40 -84", 3},
+    {"chord keys sound themselves with source through, moved by the octave while 106 is held; a note-on of "
+     "velocity 0 releases",
+     "@0 +60 @5 -60 @10 onoff=1 oct=2 @20 +60c2 @25 -60c2 @30 +106 @35 +60v90 +83 @40 -106 @45 -60 -83 @46 "
+     "+96v0 "
+     "@50 +96 @55 +96v0 @64",
+     "@20 +60c2 @25 -60c2 @35 +84v90 +107 @40 -84 -107 @50 +84 @55 -84", 3},
     {"a stolen note moves to its new source and channel",
      "onoff=1 @0 +60c2 @10 +97c5 @20 -60c2 @30 -97c5 @40 ?sounding",
      "@0 +60c2 @10 -60c2 +60c5 @30 -60c5 sounding=", 12},
@@ -83,8 +86,11 @@ const Case cases[] = {
      "@0 +60 @16 -60 @32 +28 @48 -28", 16},
     {"the chord is latched at every capture tick, a key let go at the tick still in it",
      "@0 +48 +52 +55 @100 -48 -52 -55 +50 +53 +57 @2756 ?chord @2757 ?chord @5513 ?chord @6000 +60 @8268 "
-     "-60 @8269 ?chord -50 -53 -57 @11025 ?chord",
-     "chord=48,52,55 chord=48,52,55,50,53,57 chord=50,53,57 chord=50,53,57,60 chord=50,53,57,60", 512},
+     "-60 @8269 ?chord -50 -53 -57 @11025 ?chord @12000 +62 @13781 ?chord",
+     "chord=48,52,55 chord=48,52,55,50,53,57 chord=50,53,57 chord=50,53,57,60 chord=50,53,57,60 chord=62",
+     512},
+    {"the pause after a stop does not count towards the tick",
+     "play @64 stop @1000 resume +60 @3180 ?chord @3181 ?chord", "chord= chord=60", 512},
     {"the latched chord shows while no chord key is held, current notes marked, sounding notes flagged",
      "@0 +48 +52 +55 @10 -48 -52 -55 @20 ?shown +96 @30 ?shown ?sounding +50 @40 ?shown -50 expand=1 +76 "
      "@50 ?shown @64 ?msgs @200 ?msgs",
