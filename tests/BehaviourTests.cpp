@@ -92,10 +92,10 @@ const Case cases[] = {
     {"the pause after a stop does not count towards the tick",
      "play @64 stop @1000 resume +60 @3180 ?chord @3181 ?chord", "chord= chord=60", 512},
     {"the latched chord shows while no chord key is held, current notes marked, sounding notes flagged",
-     "@0 +48 +52 +55 @10 -48 -52 -55 @20 ?shown +96 @30 ?shown ?sounding +50 @40 ?shown -50 expand=1 +76 "
+     "@0 +48 +52 +55 @10 -48 -52 -55 @20 ?shown +84 @30 ?shown ?sounding +50 @40 ?shown -50 expand=1 +76 "
      "@50 ?shown @64 ?msgs @200 ?msgs",
-     "shown=48,11,52,11,55,11 @20 +48 shown=48,11,52,11,55,11,96,10 sounding=48 shown=50,11,96,10 @40 -48 "
-     "+0 shown=48,11,52,11,55,11,76,10,96,10 "
+     "shown=48,11,52,11,55,11 @20 +19 shown=48,11,52,11,55,11,84,10 sounding=19 shown=50,11,84,10 @40 -19 "
+     "+0 shown=48,11,52,11,55,11,76,10,84,10 "
      "msgs=display,display,display,display,display,display,display,expandChange,display,display msgs=",
      16},
     {"the melody map repeats the current notes by octaves within the MIDI range",
@@ -121,10 +121,10 @@ const Case cases[] = {
      "-100c2 @140",
      "@10 +48 @20 -48 @69 -52 @134 -55c2"},
     {"host changes reach the engine with their messages; the switches go through the engine",
-     "oct=-3 mode=4 big=1 root=9 scale=373 ?settings ?msgs onoff=1 expand=1 ?settings ?msgs ?split",
-     "settings=-3,4,0,1,0,9,373 "
+     "oct=5 mode=4 big=1 root=9 scale=373 ?settings ?msgs onoff=1 expand=1 ?settings ?msgs ?split",
+     "settings=5,4,0,1,0,9,373 "
      "msgs=targetOctaveModChange,sourceModeChange,bigChordsChange,rootnoteChange,scaleIndexChange "
-     "settings=-3,4,1,1,1,9,373 msgs=onOffChange,display,expandChange split=72"},
+     "settings=5,4,1,1,1,9,373 msgs=onOffChange,display,expandChange split=72"},
     {"every notification applies the host's target octave again",
      "engine-oct=4 root=2 ?settings ?msgs ?params",
      "settings=0,1,0,0,0,2,0 msgs=targetOctaveModChange,targetOctaveModChange,rootnoteChange "
