@@ -112,6 +112,14 @@ TEST (State, ReadsClampsAndRefusesAsTable)
                    "settings=" + expected + " params=" + values.joinIntoString (",").toStdString())
             << juce::String::createStringFromData (block.getData(), (int)block.getSize());
         EXPECT_EQ (text.find ("msgs=") == text.size() - 5, *settings == 0) << text;
+        // The reader itself keeps to the ranges, whatever the processor makes of what it reads.
+        const auto read = SavedState::read (block.getData(), (int)block.getSize(), 374);
+        for (const auto& r :
+             std::vector<SavedState::Settings> (read.end() - (read.empty() ? 0 : 1), read.end()))
+            EXPECT_EQ (timeline::listed ({r.targetOctaveMod, r.sourceMode, r.onOff, r.bigChords, r.expand,
+                                          r.rootnote, r.scaleIndex}),
+                       expected);
+        EXPECT_EQ (read.empty(), *settings == 0);
     }
 }
 } // namespace
