@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <limits>
 
 namespace
@@ -271,3 +272,18 @@ TEST (Parameters, SevenUnderTheIdsHostsStoreInIndexOrder)
                "mTargetOctaveMod mSourceMode mOnOff mBigChords mExpand mRootnote mScaleIndex");
 }
 } // namespace
+
+// The engine never hands the tracker a key past its tables; nor would the tracker take one.
+TEST (Tracker, TakesNoKeyPastItsTables)
+{
+    MIDIReceiver tracker;
+    tracker.reset();
+    const auto before = tracker;
+    const juce::uint8 messages[][3] = {{0x90, 128, 100}, {0x80, 200, 0}, {0x9f, 255, 1}};
+    for (const auto& bytes : messages)
+    {
+        juce::MidiMessage message (bytes, 3);
+        tracker.processNewMessage (&message, 0);
+    }
+    EXPECT_EQ (std::memcmp (&before, &tracker, sizeof (tracker)), 0);
+}
