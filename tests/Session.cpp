@@ -9,50 +9,37 @@ std::string randomSession (const std::function<int (int)>& pick, int numBlocks)
 {
     const int sizes[] = {0, 1, 2, 17, 64, 128, 256, 512};
     const int controlKeys[] = {85, 87, 92, 94, 97, 99, 102, 104, 106};
-    const char* const settings[] = {"oct", "big", "root", "scale", "mode", "onoff", "expand", "bypass"};
-    const int lowest[] = {-5, 0, 0, 0, 1, 0, 0, 0}, highest[] = {5, 1, 11, 373, 7, 1, 1, 1};
-    const char* const tempi[] = {"120", "90", "0", "400", "1e9", "nan"};
-    const char* const rates[] = {"44100", "48000", "96000", "22050", "8000"};
-    // Chord keys and those the split moves over, control keys, the upper keys, any key.
-    const auto key = [&] (int kind)
-    {
-        return kind < 2    ? 48 + pick (36)
-               : kind == 2 ? controlKeys[pick (9)]
-               : kind < 5  ? 72 + pick (56)
-                           : pick (128);
-    };
-
+    const char* const actions[] = {
+        "oct=-5",   "oct=5",   "oct=2",    "big=1",    "big=0",      "root=11",      "root=3", "scale=373",
+        "scale=40", "mode=1",  "mode=2",   "mode=3",   "mode=4",     "mode=5",       "mode=6", "mode=7",
+        "onoff=1",  "onoff=0", "expand=1", "expand=0", "bypass=1",   "bypass=0",     "play",   "stop",
+        "resume",   "bpm=90",  "bpm=0",    "bpm=nan",  "rate=96000", "?chord ?notes"};
     std::string s;
     std::set<int> touched{48, 52, 96, 99, 106};
     juce::int64 t = 0;
-    bool playing = false;
     for (int b = 0; b < numBlocks; ++b)
     {
         const int n = sizes[pick (8)];
         s += " @" + std::to_string (t);
-        if (const int i = pick (32); i < 8)
-            s += std::string (" ") + settings[i] + "=" +
-                 std::to_string (lowest[i] + pick (highest[i] - lowest[i] + 1));
-        if (pick (20) == 0)
-            s += (playing = !playing) ? " play" : " stop";
-        if (pick (25) == 0)
-            s += pick (3) == 0 ? std::string (" rate=") + rates[pick (5)]
-                               : std::string (" bpm=") + tempi[pick (6)];
-        s += pick (3) == 0 ? " resume" : "";
-        s += pick (8) == 0 ? " ?chord ?notes" : "";
+        for (int a = pick (6) - 3; a > 0; --a)
+            s += std::string (" ") + actions[pick (30)];
         s += n == 0 ? " empty" : " |";
         for (int e = pick (3) == 0 ? 0 : pick (10); e > 0; --e)
         {
-            s += " @" + std::to_string (t + pick (std::min (n, 40) + 1) * (n > 0 ? 1 : 0)) + " ";
+            s += " @" + std::to_string (t + (n > 0 ? pick (std::min (n, 40) + 1) : 0)) + " ";
             const auto channel = "c" + std::to_string (1 + pick (16));
-            const int kind = pick (22);
-            if (kind == 0)
+            // Chord keys and those the split moves over, control keys, the upper keys, any key.
+            const int kind = pick (22), keyKind = pick (6);
+            const int key = keyKind < 2    ? 48 + pick (36)
+                            : keyKind == 2 ? controlKeys[pick (9)]
+                            : keyKind < 5  ? 72 + pick (56)
+                                           : pick (128);
+            if (kind < 2) // a pitch bend, a controller, or one sent outside its block
                 s += pick (3) == 0 ? "xe00040"
-                                   : "cc" + std::to_string (pick (2) == 0 ? 123 : 7) + "=0" + channel;
-            else if (kind == 1)
-                s += "cc1=5" + channel + "p" + std::to_string (pick (5) - 2); // sent outside its block
+                                   : "cc" + std::to_string (pick (2) == 0 ? 123 : 7) + "=0" + channel + "p" +
+                                         std::to_string (kind * (pick (5) - 2));
             else
-                s += (kind < 12 ? "+" : "-") + std::to_string (*touched.insert (key (pick (6))).first) + "v" +
+                s += (kind < 12 ? "+" : "-") + std::to_string (*touched.insert (key).first) + "v" +
                      std::to_string (kind == 2   ? 0
                                      : kind < 12 ? 1 + pick (127)
                                                  : pick (128)) +
@@ -104,29 +91,27 @@ juce::MidiBuffer CheckedTarget::render (int numSamples, juce::MidiBuffer& midi)
     };
     const auto passedIn = others (midi);
     auto output = inner.render (numSamples, midi);
+    if (others (output) != (bypassed ? "" : passedIn))
+        fault ("passed on " + others (output) + " for " + passedIn);
     for (const auto e : output)
     {
         const auto* d = e.data;
+        const bool on = (d[0] & 0xf0) == 0x90 && d[2] != 0;
+        const int note = d[1] & 127, channel = (d[0] & 15) + 1;
         if ((d[0] & 0xe0) != 0x80)
             continue;
         const auto text = describe (juce::MidiBuffer (e.getMessage()));
-        const bool on = (d[0] & 0xf0) == 0x90 && d[2] != 0;
-        const int note = d[1] & 127, channel = (d[0] & 15) + 1;
         if (e.numBytes != 3 || d[1] > 127 || d[2] > 127 || e.samplePosition < 0 || (!on && d[2] != 0) ||
             e.samplePosition >= std::max (numSamples, 1) || (on && bypassed))
             fault ("out of place: " + text);
-        else if (on && channelByNote[note] != 0)
-            fault ("note-on for a sounding note: " + text);
-        else if (!on && channelByNote[note] == 0 && (excused[note] || bypassed))
-            excused[note] = false;
-        else if (!on && channelByNote[note] != channel)
-            fault ("note-off for a silent note: " + text);
+        else if (on ? channelByNote[note] != 0
+                    : channelByNote[note] != channel &&
+                          !(channelByNote[note] == 0 && (excused[note] || bypassed)))
+            fault ((on ? "started twice: " : "released unstarted: ") + text);
         else
             channelByNote[note] = on ? channel : 0;
-        excused[note] = excused[note] && !on;
+        excused[note] = false;
     }
-    if (others (output) != (bypassed ? "" : passedIn))
-        fault ("passed on " + others (output) + " for " + passedIn);
 
     // The books: each sounding note stands once, in its source's list; a queued release keeps its note
     // sounding on its channel; every key's press or release has been handled.
@@ -135,20 +120,14 @@ juce::MidiBuffer CheckedTarget::render (int numSamples, juce::MidiBuffer& midi)
     for (int source = 0; source < 128; ++source)
         for (const int note : engine.outputsBySource[source])
             listings[note & 127] += engine.sourceByOutput[note & 127] == source ? 1 : 100;
-    for (int k = 0; k < 128; ++k)
-    {
-        const int source = engine.sourceByOutput[k];
-        if (source >= 0)
-            expected[k] = std::clamp (engine.channelBySource[source & 127], 1, 16);
-        if (listings[k] != (source >= 0 ? 1 : 0))
-            fault ("note " + std::to_string (k) + " misbooked");
-    }
     for (size_t i = 0; i < engine.deferredNoteOffs.size(); ++i)
         expected[engine.deferredNoteOffs[i] & 127] = std::clamp (engine.deferredNoteOffChannels[i], 1, 16);
     for (int k = 0; k < 128; ++k)
     {
-        if (const int state = engine.midiReceiver.noteState[k]; state != -1 && (state < 1001 || state > 1999))
-            fault ("key " + std::to_string (k) + " left waiting");
+        const int source = engine.sourceByOutput[k], state = engine.midiReceiver.noteState[k];
+        expected[k] = source >= 0 ? std::clamp (engine.channelBySource[source & 127], 1, 16) : expected[k];
+        if (listings[k] != (source >= 0 ? 1 : 0) || (state != -1 && (state < 1001 || state > 1999)))
+            fault ("note " + std::to_string (k) + " misbooked, or its key left waiting");
         excused[k] = excused[k] || (bypassed && channelByNote[k] == 0 && expected[k] != 0);
         if (channelByNote[k] != expected[k] && !(excused[k] && channelByNote[k] == 0))
             fault ("note " + std::to_string (k) + " sounds on " + std::to_string (channelByNote[k]) +
