@@ -26,7 +26,7 @@ namespace
 struct Item
 {
     juce::int64 time;
-    std::vector<juce::uint8> bytes; // an event, or empty for an action
+    std::vector<juce::uint8> bytes; // an event, or none for an action
     std::string action;
     int shift = 0;
     bool used = false;
@@ -98,14 +98,11 @@ std::string describe (const juce::MidiBuffer& buffer, juce::int64 offset)
         const auto* d = event.data;
         const int type = event.numBytes == 3 ? d[0] & 0xf0 : 0;
         const auto channel = (d[0] & 15) != 0 ? "c" + std::to_string ((d[0] & 15) + 1) : "";
-        if (type == 0x90 || type == 0x80)
-            text += (type == 0x90 ? "+" : "-") + std::to_string (d[1]) +
-                    (d[2] != (type == 0x90 ? 100 : 0) ? "v" + std::to_string (d[2]) : "") + channel;
-        else if (type == 0xb0)
-            text += "cc" + std::to_string (d[1]) + "=" + std::to_string (d[2]) + channel;
-        else
-            text += "x" + juce::String::toHexString (d, event.numBytes, 0).toStdString();
-        text += " ";
+        const auto velocity = d[2] != (type == 0x90 ? 100 : 0) ? "v" + std::to_string (d[2]) : "";
+        text += type == 0x90 || type == 0x80
+                    ? (type == 0x90 ? "+" : "-") + std::to_string (d[1]) + velocity + channel + " "
+                : type == 0xb0 ? "cc" + std::to_string (d[1]) + "=" + std::to_string (d[2]) + channel + " "
+                               : "x" + juce::String::toHexString (d, event.numBytes, 0).toStdString() + " ";
     }
     return text;
 }
