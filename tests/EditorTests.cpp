@@ -23,6 +23,7 @@ const Probe probes[] = {
     {432, 141, 0xff646464, "left edge of 48"},
     {442, 141, 0xffcae5f9, "idle chord key 50"},
     {446, 113, 0xffe7ca0a, "latched black chord key 51"},
+    {448, 113, 0xff646464, "right edge of 51"},
     {439, 113, 0xff646464, "idle black key 49"},
     {463, 149, 0xffe7ca0a, "latched 55, silent"},
     {533, 149, 0xffcae5f9, "current note 72, silent"},
