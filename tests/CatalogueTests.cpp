@@ -11,14 +11,10 @@
 
 TEST (ScaleCatalogue, MatchesItsCheckValuesAndKeepsEveryRowInPlace)
 {
-    std::vector<juce::String> names{"kept"};
-    std::vector<std::vector<int>> lists{{0, 7}};
-    PopulateScaleList (&names, &lists); // appends
-    ASSERT_EQ (names.size(), 375u);
-    EXPECT_EQ (names[0] + " " + juce::String (lists[0][1]), "kept 7");
-    names.erase (names.begin());
-    lists.erase (lists.begin());
-
+    const Quorvanelle engine; // fills its lists once, from the catalogue
+    const auto& names = engine.scaleNames;
+    const auto& lists = engine.scaleIntervals;
+    ASSERT_EQ (names.size(), 374u);
     std::map<size_t, int> rowsBySize;
     size_t offsets = 0;
     for (size_t i = 0; i < lists.size(); ++i)
@@ -26,11 +22,10 @@ TEST (ScaleCatalogue, MatchesItsCheckValuesAndKeepsEveryRowInPlace)
         ++rowsBySize[lists[i].size()];
         offsets += lists[i].size();
         EXPECT_TRUE (lists[i][0] == 0 && lists[i].back() <= 11 &&
-                     std::is_sorted (lists[i].begin(), lists[i].end()) &&
-                     std::adjacent_find (lists[i].begin(), lists[i].end()) == lists[i].end())
+                     std::adjacent_find (lists[i].begin(), lists[i].end(), std::greater_equal<int>()) ==
+                         lists[i].end())
             << "row " << i;
-        if (i > 19)
-            EXPECT_LT (names[i - 1].toStdString(), names[i].toStdString()) << "rows in byte order at " << i;
+        EXPECT_TRUE (i < 20 || names[i - 1].toStdString() < names[i].toStdString()) << "byte order at " << i;
     }
     EXPECT_EQ (offsets, 2412u);
     EXPECT_EQ (rowsBySize, (std::map<size_t, int>{{5, 81}, {6, 99}, {7, 147}, {8, 45}, {12, 2}}));
@@ -44,15 +39,14 @@ TEST (ScaleCatalogue, MatchesItsCheckValuesAndKeepsEveryRowInPlace)
                "Major|Chromatic|----|Ionian|Locrian|----|Blues#V (all b's)|JG Octatonic  all 3b|Kung|"
                "Mela Yagapriya  (India)|Raga Hamsanandi, Puriya (India)|Raga Vasanta, Chayavati (India)|"
                "Takemitsu Tree Line Mode 2 4b's|Zirafkend (Arabia)|");
-    // The scales and modes at the top stand again in the sorted part; the separators give the major scale.
-    const std::pair<int, int> repeats[] = {
-        {0, 135},  {1, 197}, {2, 91},   {3, 183},  {4, 206},  {5, 144}, {6, 30},   {7, 361}, {8, 23}, {9, 49},
-        {11, 104}, {12, 69}, {13, 224}, {14, 122}, {15, 207}, {16, 20}, {17, 117}, {10, 0},  {18, 0}};
-    for (const auto& [top, sorted] : repeats)
+    // The separators give the major scale; the scales at the top stand again, sorted, further down.
+    for (const auto& [top, sorted] : std::map<int, int>{{10, 0}, {18, 0}, {0, 135}, {7, 361}, {16, 20}})
         EXPECT_EQ (lists[(size_t)top], lists[(size_t)sorted]) << top;
     EXPECT_EQ (lists.back(), (std::vector<int>{0, 2, 3, 5, 7, 8, 9, 11}));
 
-    const Quorvanelle engine;
-    EXPECT_EQ (engine.scaleNames, names);
-    EXPECT_EQ (engine.scaleIntervals, lists);
+    std::vector<juce::String> more{"kept"};
+    std::vector<std::vector<int>> moreLists{{0, 7}};
+    PopulateScaleList (&more, &moreLists); // appends
+    EXPECT_TRUE (more.size() == 375 && more[0] == "kept" && moreLists[0] == std::vector<int> ({0, 7}) &&
+                 more[374] == names[373] && moreLists[374] == lists[373]);
 }
