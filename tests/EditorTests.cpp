@@ -10,50 +10,24 @@ namespace
 // A pixel of the painted editor, in editor coordinates. The keyboard lies at (236, 96), 7 pixels a white
 // key: white bodies are probed on row 141, a white key's sounding band on 149 and its current-note band
 // on 154; black bodies on 113, their sounding band on 124 and current band on 129.
-struct Probe
-{
-    int x, y;
-    juce::uint32 argb;
-    const char* what;
-};
-
-const Probe probes[] = {
-    {435, 141, 0xffe7ca0a, "latched chord key 48"},
-    {435, 149, 0xff07b5c8, "48 sounding through"},
-    {432, 141, 0xff646464, "left edge of 48"},
-    {442, 141, 0xffcae5f9, "idle chord key 50"},
-    {446, 113, 0xffe7ca0a, "latched black chord key 51"},
-    {448, 113, 0xff646464, "right edge of 51"},
-    {439, 113, 0xff646464, "idle black key 49"},
-    {463, 149, 0xffe7ca0a, "latched 55, silent"},
-    {533, 149, 0xffcae5f9, "current note 72, silent"},
-    {533, 154, 0xfffafafa, "current note 72"},
-    {544, 106, 0xff646464, "black output 75, not held"},
-    {544, 124, 0xff07b5c8, "75 sounding"},
-    {544, 129, 0xfffafafa, "75 current, below its sounding band"},
-    {561, 149, 0xff07b5c8, "79 sounding"},
-    {561, 154, 0xfffafafa, "79 current, below its sounding band"},
-    {575, 141, 0xffcae5f9, "idle 83, last key below the split"},
-    {582, 141, 0xfffff9d2, "idle 84, first key from the split"},
-    {589, 141, 0xff07b5c8, "held melody key 86"},
-    {638, 141, 0xff07b5c8, "held melody key 98"},
-    {631, 152, 0xfffff9d2, "idle 96"},
-    {631, 154, 0xff646464, "the mark under 96"},
-    {20, 20, 0xffd9ae3a, "background picture"},
-    {300, 190, 0xffffcb3d, "Source through on"},
-    {250, 199, 0xff07b5c8, "Source through on, its dot"},
-    {470, 190, 0xff4a4a4a, "Use big chords off"},
-    {258, 83, 0xffa8a8a8, "Expand keyboard off"},
-    {686, 197, 0xff3a3a3a, "octave cell +1"},
-    {702, 197, 0xffffcb3d, "octave cell +2, the current one"},
-    {718, 197, 0xff3a3a3a, "octave cell +3"},
-    {240, 268, 0xffe3e4e5, "mode box"},
-    {313, 276, 0xff303030, "mode box text, the stem of the d in Chords"},
-    {380, 275, 0xffffcb3d, "mode box arrow"},
-    {406, 268, 0xffc7c7c7, "root box, disabled in mode C"},
-    {456, 275, 0xffc7c7c7, "root box arrow, disabled"},
-    {476, 268, 0xffc7c7c7, "scale box, disabled in mode C"},
-};
+// What each probe shows, in order: latched chord key 48, 48 sounding through, left edge of 48, idle
+// chord key 50, latched black chord key 51, right edge of 51, idle black key 49, latched 55 silent,
+// current note 72 silent, current note 72, black output 75 not held, 75 sounding, 75 current below its
+// sounding band, 79 sounding, 79 current below its sounding band, idle 83 (the last key below the split),
+// idle 84 (the first from the split), held melody keys 86 and 98, idle 96, the mark under 96; the
+// background picture; "Source through" on and its dot, "Use big chords" off, "Expand keyboard" off;
+// octave cells +1, +2 (the current one) and +3; the mode box, its text (the stem of the d in "Chords")
+// and arrow; the root box and its arrow, and the scale box, disabled in mode C.
+const juce::uint32 probes[] = {
+    435, 141, 0xffe7ca0a, 435, 149, 0xff07b5c8, 432, 141, 0xff646464, 442, 141, 0xffcae5f9,
+    446, 113, 0xffe7ca0a, 448, 113, 0xff646464, 439, 113, 0xff646464, 463, 149, 0xffe7ca0a,
+    533, 149, 0xffcae5f9, 533, 154, 0xfffafafa, 544, 106, 0xff646464, 544, 124, 0xff07b5c8,
+    544, 129, 0xfffafafa, 561, 149, 0xff07b5c8, 561, 154, 0xfffafafa, 575, 141, 0xffcae5f9,
+    582, 141, 0xfffff9d2, 589, 141, 0xff07b5c8, 638, 141, 0xff07b5c8, 631, 152, 0xfffff9d2,
+    631, 154, 0xff646464, 20,  20,  0xffd9ae3a, 300, 190, 0xffffcb3d, 250, 199, 0xff07b5c8,
+    470, 190, 0xff4a4a4a, 258, 83,  0xffa8a8a8, 686, 197, 0xff3a3a3a, 702, 197, 0xffffcb3d,
+    718, 197, 0xff3a3a3a, 240, 268, 0xffe3e4e5, 313, 276, 0xff303030, 380, 275, 0xffffcb3d,
+    406, 268, 0xffc7c7c7, 456, 275, 0xffc7c7c7, 476, 268, 0xffc7c7c7};
 
 // The settings in "?params" order (the mode counted from 0), as the engine holds them and as the
 // controls show them; a box showing no item gives -1.
@@ -98,10 +72,10 @@ TEST (Editor, PaintsThePlayingEditor)
     juce::FileOutputStream out (file);
     EXPECT_TRUE (out.openedOk() && juce::PNGImageFormat().writeImageToStream (picture, out));
 
-    for (const auto& p : probes)
-        EXPECT_EQ (picture.getPixelAt (p.x, p.y).toDisplayString (true),
-                   juce::Colour (p.argb).toDisplayString (true))
-            << p.what << " at " << p.x << "," << p.y;
+    for (size_t i = 0; i < std::size (probes); i += 3)
+        EXPECT_EQ (picture.getPixelAt ((int)probes[i], (int)probes[i + 1]).toDisplayString (true),
+                   juce::Colour (probes[i + 2]).toDisplayString (true))
+            << "probe " << i / 3 << " at " << probes[i] << "," << probes[i + 1];
 }
 
 TEST (Editor, ControlsWriteTheEngineAndTheParametersFollow)

@@ -22,7 +22,6 @@ public:
     ProcessorTarget()
     {
         processor.prepareToPlay (44100.0, 512);
-        playHead.position.setIsPlaying (false);
         playHead.position.setBpm (120.0);
         processor.setPlayHead (&playHead);
     }
@@ -50,27 +49,23 @@ public:
                 p.setValueNotifyingHost (p.convertTo0to1 ((float)value - (i == 1 ? 1.0f : 0.0f)));
                 return;
             }
-        if (name == "play" || name == "stop")
-            playHead.position.setIsPlaying (name == "play" && value != 0);
-        else if (name == "bpm")
-            playHead.position.setBpm (value);
-        else if (name == "rate")
+        // "engine-root=2": written into the engine and announced, as the editor does.
+        writeSetting (processor.engine, name.rfind ("engine-", 0) == 0 ? name.substr (7) : name, value);
+        playHead.position.setIsPlaying (name == "play" ? value != 0
+                                                       : name != "stop" && playHead.position.getIsPlaying());
+        playHead.position.setBpm (name == "bpm" ? value : *playHead.position.getBpm());
+        bypassed = name == "bypass" ? value != 0 : bypassed;
+        if (name == "rate")
             processor.prepareToPlay (value, 512);
-        else if (name == "bypass")
-            bypassed = value != 0;
-        else // "engine-root=2": written into the engine and announced, as the editor does
-            writeSetting (processor.engine, name.rfind ("engine-", 0) == 0 ? name.substr (7) : name, value);
     }
 
     // "params": the parameters' plain values in host index order, the mode as the host counts it.
     std::string probe (const std::string& what) override
     {
-        if (what != "params")
-            return probes.report (what);
         std::vector<int> values;
         for (int i = 0; i < 7; ++i)
             values.push_back (juce::roundToInt (parameter (i).convertFrom0to1 (parameter (i).getValue())));
-        return listed (values);
+        return what == "params" ? listed (values) : probes.report (what);
     }
 
     QuorvanelleAudioProcessor processor;
