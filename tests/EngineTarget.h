@@ -77,7 +77,7 @@ struct EngineProbe final : public juce::ActionListener
 
 // Writes a setting and announces it, as a host or the editor does; the switches go through the engine's
 // own operations. "resume" ends a stop's pause without waiting for the timer; "skip=0" walks every sample.
-inline bool writeSetting (Quorvanelle& engine, const std::string& name, double number)
+inline void writeSetting (Quorvanelle& engine, const std::string& name, double number)
 {
     const int value = std::isfinite (number) ? (int)juce::jlimit (-2.0e9, 2.0e9, number) : 0;
     const char* const names[] = {"big", "oct", "root", "scale", "mode"};
@@ -96,8 +96,6 @@ inline bool writeSetting (Quorvanelle& engine, const std::string& name, double n
         }
     name == "resume" ? engine.timerCallback() : (void)0;
     engine.skipIdleSamples = name == "skip" ? value != 0 : engine.skipIdleSamples;
-    return juce::StringArray ({"onoff", "expand", "big", "oct", "root", "scale", "mode", "resume", "skip"})
-        .contains (name);
 }
 
 // The engine fed as the processor feeds it; bypassed, only its note-offs pass, as the processor does.
@@ -107,13 +105,11 @@ public:
     juce::MidiBuffer render (int numSamples, juce::MidiBuffer& midi) override
     {
         juce::AudioBuffer<float> audio;
-        juce::MidiBuffer output, offs;
-        {
-            const juce::ScopedLock sl (engine.getLock());
-            engine.hostPosition.isPlaying = playing;
-            engine.hostPosition.bpm = bpm;
-            output = engine.processBlock (numSamples, midi, audio);
-        }
+        juce::MidiBuffer offs;
+        const juce::ScopedLock sl (engine.getLock());
+        engine.hostPosition.isPlaying = playing;
+        engine.hostPosition.bpm = bpm;
+        const auto output = engine.processBlock (numSamples, midi, audio);
         for (const auto e : output)
             if (e.getMessage().isNoteOff())
                 offs.addEvent (e.data, e.numBytes, e.samplePosition);
@@ -122,8 +118,7 @@ public:
 
     void command (const std::string& name, double value) override
     {
-        if (writeSetting (engine, name, value))
-            return;
+        writeSetting (engine, name, value);
         const juce::ScopedLock sl (engine.getLock());
         playing = name == "play" ? value != 0 : name != "stop" && playing;
         bpm = name == "bpm" ? value : bpm;
