@@ -3,29 +3,22 @@
 
 #include "plugin/SavedState.h"
 
-#include <cstdio>
 #include <cstdlib>
 
-namespace
-{
-void check (const std::vector<SavedState::Settings>& read)
+static void check (const std::vector<SavedState::Settings>& read)
 {
     for (const auto& s : read)
     {
         juce::MemoryBlock written;
         SavedState::write (s, written);
         const auto again = SavedState::read (written.getData(), (int)written.getSize(), 374);
-        if (s.onOff < 0 || s.onOff > 1 || s.targetOctaveMod < -5 || s.targetOctaveMod > 5 ||
-            s.bigChords < 0 || s.bigChords > 1 || s.expand < 0 || s.expand > 1 || s.rootnote < 0 ||
-            s.rootnote > 11 || s.scaleIndex < 0 || s.scaleIndex > 373 || s.sourceMode < 1 ||
-            s.sourceMode > 7 || again.size() != 1 || !(again[0] == s))
-        {
-            std::fprintf (stderr, "FAULT: a setting out of range, or not read back as written\n");
-            std::abort();
-        }
+        if (s.onOff != (s.onOff & 1) || s.bigChords != (s.bigChords & 1) || s.expand != (s.expand & 1) ||
+            std::abs (s.targetOctaveMod) > 5 || s.rootnote != juce::jlimit (0, 11, s.rootnote) ||
+            s.scaleIndex != juce::jlimit (0, 373, s.scaleIndex) ||
+            s.sourceMode != juce::jlimit (1, 7, s.sourceMode) || again.size() != 1 || !(again[0] == s))
+            std::abort(); // a setting out of its range, or not read back as written
     }
 }
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 {
