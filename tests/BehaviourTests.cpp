@@ -145,10 +145,7 @@ TEST (Behaviour, ScriptsGiveTheirOutput)
         EXPECT_EQ (timeline::play (target, c.script, c.blockSize), c.output) << c.script;
     }
 }
-} // namespace
 
-namespace
-{
 // Every mode for two chords in C major, and settings no control offers but a state may hold (engine
 // rows): a mode below 1 acts as "Chords", 0 and 8 up as "Scale + chords", a scale index past the end
 // selects the last scale, a root or octave far out of range overflows nothing.
@@ -211,10 +208,7 @@ TEST (CurrentNotes, EveryModeAndEveryStoredSettingStayInsideTheTables)
         EXPECT_EQ (text, row.notes) << row.settings;
     }
 }
-} // namespace
 
-namespace
-{
 // 44100 Hz at 120 bpm ticks every 2756 samples; a tempo or rate that is no number, or not above 0,
 // counts as those. 0: no tick within reach.
 TEST (CaptureTick, FollowsTheTempoAndSurvivesAnyTempoOrRateTheHostGives)
@@ -244,31 +238,26 @@ TEST (CaptureTick, FollowsTheTempoAndSurvivesAnyTempoOrRateTheHostGives)
     EXPECT_GE (target.engine.chordCaptureCounter, 0);
 }
 
-// Without a play head, or with one that knows no position, the engine runs at 120 bpm, stopped.
-TEST (Transport, IsTheDefaultRecordWithoutAPlayHead)
+// Without a play head, or with one that knows no position, the engine runs at 120 bpm, stopped; hosts
+// store the parameters under their ids, in index order.
+TEST (Processor, TransportWithoutAPlayHeadAndParameterIds)
 {
-    timeline::ProcessorTarget target;
-    target.processor.setPlayHead (nullptr);
-    target.processor.engine.hostPosition.bpm = 33.0;
-    target.processor.engine.hostPosition.isPlaying = true;
-    EXPECT_EQ (timeline::play (target, "@1 +60 @2756 ?chord @2757 ?chord"), "chord= chord=60");
-    EXPECT_TRUE (target.processor.engine.hostPosition == juce::AudioPlayHead::CurrentPositionInfo());
-
-    target.playHead.position = {};
-    target.processor.setPlayHead (&target.playHead);
-    target.processor.engine.hostPosition.bpm = 33.0;
-    timeline::play (target, "@1");
-    EXPECT_TRUE (target.processor.engine.hostPosition == juce::AudioPlayHead::CurrentPositionInfo());
-}
-
-TEST (Parameters, SevenUnderTheIdsHostsStoreInIndexOrder)
-{
-    QuorvanelleAudioProcessor processor;
-    juce::StringArray ids;
-    for (auto* p : processor.getParameters())
-        ids.add (dynamic_cast<juce::AudioProcessorParameterWithID&> (*p).getParameterID());
-    EXPECT_EQ (ids.joinIntoString (" "),
-               "mTargetOctaveMod mSourceMode mOnOff mBigChords mExpand mRootnote mScaleIndex");
+    for (const bool withHead : {false, true})
+    {
+        timeline::ProcessorTarget target;
+        auto& p = target.processor;
+        target.playHead.position = {};
+        p.setPlayHead (withHead ? &target.playHead : nullptr);
+        p.engine.hostPosition.bpm = 33.0;
+        p.engine.hostPosition.isPlaying = true;
+        EXPECT_EQ (timeline::play (target, "@1 +60 @2756 ?chord @2757 ?chord"), "chord= chord=60");
+        EXPECT_TRUE (p.engine.hostPosition == juce::AudioPlayHead::CurrentPositionInfo());
+        juce::StringArray ids;
+        for (auto* parameter : p.getParameters())
+            ids.add (dynamic_cast<juce::AudioProcessorParameterWithID&> (*parameter).getParameterID());
+        EXPECT_EQ (ids.joinIntoString (" "),
+                   "mTargetOctaveMod mSourceMode mOnOff mBigChords mExpand mRootnote mScaleIndex");
+    }
 }
 } // namespace
 
