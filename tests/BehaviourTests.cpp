@@ -221,6 +221,7 @@ TEST (CaptureTick, FollowsTheTempoAndSurvivesAnyTempoOrRateTheHostGives)
         const int at = tick == 0 ? 20000 : tick;
         const auto script = std::string (setting) + " @1 +60 @" + std::to_string (at) + " ?chord @" +
                             std::to_string (at + 1) + " ?chord";
+        SCOPED_TRACE (script);
         EXPECT_EQ (timeline::play (target, script, 512), tick == 0 ? "chord= chord=" : "chord= chord=60");
     }
 
