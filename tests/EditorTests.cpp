@@ -3,14 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
-namespace
-{
-// A pixel of the painted editor, in editor coordinates. The keyboard lies at (236, 96), 7 pixels a white
-// key: white bodies are probed on row 141, a white key's sounding band on 149 and its current-note band
-// on 154; black bodies on 113, their sounding band on 124 and current band on 129.
-// What each probe shows, in order: latched chord key 48, 48 sounding through, left edge of 48, idle
+// A pixel of the painted editor, in editor coordinates, and its opaque colour. The keyboard lies at
+// (236, 96), 7 pixels a white key: white bodies are probed on row 141, a white key's sounding band on 149
+// and its current-note band on 154; black bodies on 113, their sounding band on 124 and current band on
+// 129. What each probe shows, in order: latched chord key 48, 48 sounding through, left edge of 48, idle
 // chord key 50, latched black chord key 51, right edge of 51, idle black key 49, latched 55 silent,
 // current note 72 silent, current note 72, black output 75 not held, 75 sounding, 75 current below its
 // sounding band, 79 sounding, 79 current below its sounding band, idle 83 (the last key below the split),
@@ -19,38 +15,13 @@ namespace
 // octave cells +1, +2 (the current one) and +3; the mode box, its text (the stem of the d in "Chords")
 // and arrow; the root box and its arrow, and the scale box, disabled in mode C.
 const juce::uint32 probes[] = {
-    435, 141, 0xffe7ca0a, 435, 149, 0xff07b5c8, 432, 141, 0xff646464, 442, 141, 0xffcae5f9,
-    446, 113, 0xffe7ca0a, 448, 113, 0xff646464, 439, 113, 0xff646464, 463, 149, 0xffe7ca0a,
-    533, 149, 0xffcae5f9, 533, 154, 0xfffafafa, 544, 106, 0xff646464, 544, 124, 0xff07b5c8,
-    544, 129, 0xfffafafa, 561, 149, 0xff07b5c8, 561, 154, 0xfffafafa, 575, 141, 0xffcae5f9,
-    582, 141, 0xfffff9d2, 589, 141, 0xff07b5c8, 638, 141, 0xff07b5c8, 631, 152, 0xfffff9d2,
-    631, 154, 0xff646464, 20,  20,  0xffd9ae3a, 300, 190, 0xffffcb3d, 250, 199, 0xff07b5c8,
-    470, 190, 0xff4a4a4a, 258, 83,  0xffa8a8a8, 686, 197, 0xff3a3a3a, 702, 197, 0xffffcb3d,
-    718, 197, 0xff3a3a3a, 240, 268, 0xffe3e4e5, 313, 276, 0xff303030, 380, 275, 0xffffcb3d,
-    406, 268, 0xffc7c7c7, 456, 275, 0xffc7c7c7, 476, 268, 0xffc7c7c7};
-
-// The settings in "?params" order (the mode counted from 0), as the engine holds them and as the
-// controls show them; a box showing no item gives -1.
-std::string engineSettings (Quorvanelle& e)
-{
-    const juce::ScopedLock sl (e.getLock());
-    return timeline::listed ({e.mTargetOctaveMod, e.mSourceMode - 1, e.mOnOff, e.mBigChords, e.mExpand,
-                              e.mRootnote, e.mScaleIndex});
-}
-
-std::string shownSettings (FullScreenComponent& s)
-{
-    return timeline::listed ({juce::roundToInt (s.targetOctaveSlider.getValue()),
-                              s.sourceModeBox.getSelectedId() - 1, s.onOffButton.getToggleState(),
-                              s.bigChordsButton.getToggleState(), s.expandButton.getToggleState(),
-                              s.rootnoteBox.getSelectedId() - 1, s.scaleBox.getSelectedId() - 1});
-}
-
-void choose (juce::ComboBox& box, int id)
-{
-    box.setSelectedId (id, juce::sendNotificationSync);
-}
-} // namespace
+    435, 141, 0xe7ca0a, 435, 149, 0x07b5c8, 432, 141, 0x646464, 442, 141, 0xcae5f9, 446, 113, 0xe7ca0a,
+    448, 113, 0x646464, 439, 113, 0x646464, 463, 149, 0xe7ca0a, 533, 149, 0xcae5f9, 533, 154, 0xfafafa,
+    544, 106, 0x646464, 544, 124, 0x07b5c8, 544, 129, 0xfafafa, 561, 149, 0x07b5c8, 561, 154, 0xfafafa,
+    575, 141, 0xcae5f9, 582, 141, 0xfff9d2, 589, 141, 0x07b5c8, 638, 141, 0x07b5c8, 631, 152, 0xfff9d2,
+    631, 154, 0x646464, 20,  20,  0xd9ae3a, 300, 190, 0xffcb3d, 250, 199, 0x07b5c8, 470, 190, 0x4a4a4a,
+    258, 83,  0xa8a8a8, 686, 197, 0x3a3a3a, 702, 197, 0xffcb3d, 718, 197, 0x3a3a3a, 240, 268, 0xe3e4e5,
+    313, 276, 0x303030, 380, 275, 0xffcb3d, 406, 268, 0xc7c7c7, 456, 275, 0xc7c7c7, 476, 268, 0xc7c7c7};
 
 TEST (Editor, PaintsThePlayingEditor)
 {
@@ -59,11 +30,7 @@ TEST (Editor, PaintsThePlayingEditor)
     timeline::ProcessorTarget host;
     timeline::play (host, "onoff=1 oct=2 @0 +48 +51 +55 @100 -48 -51 -55 @200 +86 +98 +100 @300");
     QuorvanelleAudioProcessorEditor editor (host.processor);
-    juce::Image picture (juce::Image::ARGB, editor.getWidth(), editor.getHeight(), true);
-    {
-        juce::Graphics g (picture);
-        editor.paintEntireComponent (g, true);
-    }
+    const auto picture = editor.createComponentSnapshot (editor.getLocalBounds());
 
     // Left in the build folder, so that anyone can look at the editor as it plays.
     const auto file = juce::File (QUORVANELLE_TEST_OUTPUT_DIR "/test/quorvanelle-editor.png");
@@ -74,7 +41,7 @@ TEST (Editor, PaintsThePlayingEditor)
 
     for (size_t i = 0; i < std::size (probes); i += 3)
         EXPECT_EQ (picture.getPixelAt ((int)probes[i], (int)probes[i + 1]).toDisplayString (true),
-                   juce::Colour (probes[i + 2]).toDisplayString (true))
+                   juce::Colour (0xff000000 | probes[i + 2]).toDisplayString (true))
             << "probe " << i / 3 << " at " << probes[i] << "," << probes[i + 1];
 }
 
@@ -83,58 +50,66 @@ TEST (Editor, ControlsWriteTheEngineAndTheParametersFollow)
     timeline::ProcessorTarget host;
     auto& engine = host.processor.engine;
     timeline::play (host, "oct=-3 mode=6 onoff=1 root=9 scale=18 ?msgs");
-
-    // Opening shows what the engine holds and writes nothing.
     QuorvanelleAudioProcessorEditor editor (host.processor);
     auto& screen = dynamic_cast<FullScreenComponent&> (*editor.getChildComponent (0));
-    EXPECT_EQ (shownSettings (screen), "-3,5,1,0,0,9,18");
-    EXPECT_EQ (host.probe ("msgs"), "");
+    const auto choose = [] (juce::ComboBox& box, int id)
+    { box.setSelectedId (id, juce::sendNotificationSync); };
 
-    // A user's action, then the settings in the engine, the parameters and the controls once every
-    // message is in, and the messages.
-    const std::tuple<std::function<void()>, const char*, const char*> rows[] = {
-        {[&] { screen.onOffButton.triggerClick(); }, "-3,5,0,0,0,9,18", "onOffChange"},
-        {[&] { screen.bigChordsButton.triggerClick(); }, "-3,5,0,1,0,9,18", "bigChordsChange"},
-        {[&] { screen.expandButton.triggerClick(); }, "-3,5,0,1,1,9,18", "display,expandChange"},
-        {[&] { choose (screen.sourceModeBox, 2); }, "-3,1,0,1,1,9,18", "sourceModeChange"},
-        {[&] { choose (screen.rootnoteBox, 1); }, "-3,1,0,1,1,0,18", "rootnoteChange"},
-        {[&] { choose (screen.scaleBox, 374); }, "-3,1,0,1,1,0,373", "scaleIndexChange"},
-        {[&] { screen.targetOctaveSlider.setValue (5.0, juce::sendNotificationSync); }, "5,1,0,1,1,0,373",
-         "targetOctaveModChange"},
-        // The switches take their new value from the engine, which another writer has just changed
-        // without a word yet; the buttons still show the old values.
-        {[&]
-         {
-             {
-                 const juce::ScopedLock sl (engine.getLock());
-                 engine.mOnOff = 1;
-                 engine.mBigChords = engine.mExpand = 0;
-             }
-             for (auto* b : {&screen.onOffButton, &screen.bigChordsButton, &screen.expandButton})
-                 b->triggerClick();
-         },
-         "5,1,0,1,1,0,373", "onOffChange,bigChordsChange,display,expandChange"},
-        // The host has set values whose messages have not arrived; the user empties the boxes, which
-        // has nothing to write, and picks what the host set, which is already there: only the host's
-        // messages go out.
-        {[&]
-         {
-             timeline::play (host, "oct=-5 mode=7 root=11 scale=0");
-             for (auto* box : {&screen.sourceModeBox, &screen.rootnoteBox, &screen.scaleBox})
-                 choose (*box, 0);
-             choose (screen.sourceModeBox, 7);
-             choose (screen.rootnoteBox, 12);
-             choose (screen.scaleBox, 1);
-             screen.targetOctaveSlider.setValue (-5.0, juce::sendNotificationSync);
-         },
-         "-5,6,0,1,1,11,0", "targetOctaveModChange,sourceModeChange,rootnoteChange,scaleIndexChange"},
-    };
-    for (const auto& [action, settings, messages] : rows)
+    // After each of a user's actions, once every message is in: the messages, then the settings in
+    // "?params" order (the mode counted from 0) as the engine holds them, as the parameters hold them and
+    // as the controls show them (a box showing no item gives -1).
+    const auto expect = [&] (const std::string& messages, const std::string& settings)
     {
-        action();
-        EXPECT_EQ (host.probe ("msgs"), messages) << settings;
-        EXPECT_EQ (engineSettings (engine), settings);
-        EXPECT_EQ (host.probe ("params"), settings);
-        EXPECT_EQ (shownSettings (screen), settings);
+        const auto sent = host.probe ("msgs");
+        const juce::ScopedLock sl (engine.getLock());
+        const auto held =
+            timeline::listed ({engine.mTargetOctaveMod, engine.mSourceMode - 1, engine.mOnOff,
+                               engine.mBigChords, engine.mExpand, engine.mRootnote, engine.mScaleIndex});
+        const auto shown =
+            timeline::listed ({juce::roundToInt (screen.targetOctaveSlider.getValue()),
+                               screen.sourceModeBox.getSelectedId() - 1, screen.onOffButton.getToggleState(),
+                               screen.bigChordsButton.getToggleState(), screen.expandButton.getToggleState(),
+                               screen.rootnoteBox.getSelectedId() - 1, screen.scaleBox.getSelectedId() - 1});
+        EXPECT_EQ (sent + " " + held + " " + host.probe ("params") + " " + shown,
+                   messages + " " + settings + " " + settings + " " + settings);
+    };
+
+    expect ("", "-3,5,1,0,0,9,18"); // opening shows what the engine holds and writes nothing
+    screen.onOffButton.triggerClick();
+    expect ("onOffChange", "-3,5,0,0,0,9,18");
+    screen.bigChordsButton.triggerClick();
+    expect ("bigChordsChange", "-3,5,0,1,0,9,18");
+    screen.expandButton.triggerClick();
+    expect ("display,expandChange", "-3,5,0,1,1,9,18");
+    choose (screen.sourceModeBox, 2);
+    expect ("sourceModeChange", "-3,1,0,1,1,9,18");
+    choose (screen.rootnoteBox, 1);
+    expect ("rootnoteChange", "-3,1,0,1,1,0,18");
+    choose (screen.scaleBox, 374);
+    expect ("scaleIndexChange", "-3,1,0,1,1,0,373");
+    screen.targetOctaveSlider.setValue (5.0, juce::sendNotificationSync);
+    expect ("targetOctaveModChange", "5,1,0,1,1,0,373");
+
+    // The switches take their new value from the engine, which another writer has just changed without a
+    // word yet; the buttons still show the old values.
+    {
+        const juce::ScopedLock sl (engine.getLock());
+        engine.mOnOff = 1;
+        engine.mBigChords = engine.mExpand = 0;
     }
+    for (auto* button : {&screen.onOffButton, &screen.bigChordsButton, &screen.expandButton})
+        button->triggerClick();
+    expect ("onOffChange,bigChordsChange,display,expandChange", "5,1,0,1,1,0,373");
+
+    // The host has set values whose messages have not arrived; the user empties the boxes, which has
+    // nothing to write, and picks what the host set, which is already there: only the host's messages go
+    // out.
+    timeline::play (host, "oct=-5 mode=7 root=11 scale=0");
+    for (auto* box : {&screen.sourceModeBox, &screen.rootnoteBox, &screen.scaleBox})
+        choose (*box, 0);
+    choose (screen.sourceModeBox, 7);
+    choose (screen.rootnoteBox, 12);
+    choose (screen.scaleBox, 1);
+    screen.targetOctaveSlider.setValue (-5.0, juce::sendNotificationSync);
+    expect ("targetOctaveModChange,sourceModeChange,rootnoteChange,scaleIndexChange", "-5,6,0,1,1,11,0");
 }
