@@ -99,9 +99,8 @@ inline void writeSetting (Quorvanelle& engine, const std::string& name, double n
 }
 
 // The engine fed as the processor feeds it; bypassed, only its note-offs pass, as the processor does.
-class EngineTarget final : public Target
+struct EngineTarget final : public Target
 {
-public:
     juce::MidiBuffer render (int numSamples, juce::MidiBuffer& midi) override
     {
         juce::AudioBuffer<float> audio;

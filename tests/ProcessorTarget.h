@@ -16,9 +16,8 @@ struct FixedPlayHead final : public juce::AudioPlayHead
 
 // The processor as a host holds it: prepared, its transport from a play head, its settings set through
 // its parameters. "bypass=1" renders through the bypassed call.
-class ProcessorTarget final : public Target
+struct ProcessorTarget final : public Target
 {
-public:
     ProcessorTarget()
     {
         processor.prepareToPlay (44100.0, 512);

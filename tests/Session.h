@@ -69,9 +69,8 @@ inline std::string randomSession (const std::function<int (int)>& pick, int numB
 // sounds nor note-off for one that does not, the input's other messages passed on unchanged, the
 // engine's books in step with what sounds, and nothing sounding after a stop or
 // at "silent".
-class CheckedTarget final : public Target
+struct CheckedTarget final : public Target
 {
-public:
     CheckedTarget (Target& inner, Quorvanelle& engine) : inner (inner), engine (engine) {}
 
     juce::MidiBuffer render (int numSamples, juce::MidiBuffer& midi) override
@@ -133,7 +132,6 @@ public:
         }
         if (stopped)
             expectSilence ("after a stop");
-        ++blockIndex;
         time += numSamples;
         return output;
     }
@@ -149,12 +147,7 @@ public:
 
     std::vector<std::string> faults;
 
-private:
-    void fault (const std::string& what)
-    {
-        faults.push_back ("block " + std::to_string (blockIndex) + " @" + std::to_string (time) + ": " +
-                          what);
-    }
+    void fault (const std::string& what) { faults.push_back ("@" + std::to_string (time) + ": " + what); }
     void expectSilence (const char* when)
     {
         const juce::ScopedLock sl (engine.getLock());
@@ -168,7 +161,6 @@ private:
     int channelByNote[128]{};
     bool excused[128]{};
     bool bypassed = false, playing = false, lastPlaying = false;
-    int blockIndex = 0;
     juce::int64 time = 0;
 };
 } // namespace timeline

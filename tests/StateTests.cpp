@@ -20,10 +20,8 @@ juce::MemoryBlock blockOf (const std::string& text, juce::int64 length = -1)
     return out.getMemoryBlock();
 }
 
-std::string general (const std::string& attributes)
-{
-    return "<Quorvanelle><general " + attributes + "/></Quorvanelle>";
-}
+const auto general = [] (const std::string& attributes)
+{ return "<Quorvanelle><general " + attributes + "/></Quorvanelle>"; };
 
 const std::string everySet =
     "mOnOff=\"1\" mTargetOctaveMod=\"2\" mBigChords=\"1\" mExpand=\"1\" mRootnote=\"11\" "
@@ -36,7 +34,6 @@ TEST (State, DefaultBlockByteForByteAndEverySettingBackExactly)
     target.processor.getStateInformation (saved);
     EXPECT_EQ (saved, blockOf (general ("mOnOff=\"0\" mTargetOctaveMod=\"0\" mBigChords=\"0\" mExpand=\"0\" "
                                         "mRootnote=\"0\" mScaleIndex=\"0\" mSourceMode=\"1\"")));
-    EXPECT_EQ (saved.getSize(), 151u);
 
     // Within the restore the parameters follow, so that the host learns the values with the state.
     const auto block = blockOf (general (everySet));

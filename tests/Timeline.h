@@ -29,9 +29,8 @@ namespace timeline
 {
 
 // What a script is played on: the engine, the processor or a loaded plug-in.
-class Target
+struct Target
 {
-public:
     virtual ~Target() = default;
     virtual juce::MidiBuffer render (int numSamples, juce::MidiBuffer& midi) = 0;
     // Settings and transport: "mode", "onoff", "expand", "big", "oct", "root", "scale", "play", "bpm"...
@@ -45,8 +44,7 @@ inline void pumpMessages (int milliseconds = 0)
     const auto end = juce::Time::getMillisecondCounter() + (juce::uint32)milliseconds;
     do
         while (juce::dispatchNextMessageOnSystemQueue (true))
-        {
-        }
+            ;
     while (juce::Time::getMillisecondCounter() < end && (juce::Thread::sleep (1), true));
 }
 
