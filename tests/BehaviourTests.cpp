@@ -75,11 +75,11 @@ const Case cases[] = {
      "@0 +24 @16 -24 @50 +60 @70 -60 sounding=", 16},
     // a transport stop releases every note after its start, forgets the keys and pauses note input
     {"play mode=3 onoff=1 @0 +60c2 +96 @64 ?msgs stop @94 +62 cc1=5p10 @128 ?held ?paused ?sounding @130 "
-     "+98 cc7=1 @132 -96 @192 ?held wait=250 ?paused @200 -98 @201 +96 @256",
+     "+98 cc7=1 @132 -96 @192 ?held wait=20 ?paused wait=250 ?paused @200 -98 @201 +96 @256",
      "@0 +60c2 +48 msgs=sourceModeChange,onOffChange,display @64 -60c2 -48 @94 +62 -62 @104 cc1=5 held= "
-     "paused=1 sounding= @130 cc7=1 held= paused=0 @201 +48"},
+     "paused=3 sounding= @130 cc7=1 held= paused=3 paused=0 @201 +48"},
     // a stop in a block of no samples, and the lowest key, are released all the same
-    {"play onoff=1 @0 +106 +0 +60 @16 stop empty ?paused @32", "@0 +0 +60 @16 -60 -0 paused=1", 16},
+    {"play onoff=1 @0 +106 +0 +60 @16 stop empty ?paused @32", "@0 +0 +60 @16 -60 -0 paused=3", 16},
     // releases queued for the next sample still go out when a stop comes in a block of no samples
     {"play mode=3 onoff=1 @0 +60 @16 onoff=0 stop empty resume @32 expand=1 +76 play @48 expand=0 stop "
      "empty @64",

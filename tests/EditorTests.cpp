@@ -104,12 +104,13 @@ TEST (Editor, ControlsWriteTheEngineAndTheParametersFollow)
     // The host has set values whose messages have not arrived; the user empties the boxes, which has
     // nothing to write, and picks what the host set, which is already there: only the host's messages go
     // out.
-    timeline::play (host, "oct=-5 mode=7 root=11 scale=0");
+    timeline::play (host, "oct=-5 mode=7 root=11 scale=0 expand=0");
     for (auto* box : {&screen.sourceModeBox, &screen.rootnoteBox, &screen.scaleBox})
         choose (*box, 0);
     choose (screen.sourceModeBox, 7);
     choose (screen.rootnoteBox, 12);
     choose (screen.scaleBox, 1);
     screen.targetOctaveSlider.setValue (-5.0, juce::sendNotificationSync);
-    expect ("targetOctaveModChange,sourceModeChange,rootnoteChange,scaleIndexChange", "-5,6,0,1,1,11,0");
+    expect ("targetOctaveModChange,sourceModeChange,rootnoteChange,scaleIndexChange,display,expandChange",
+            "-5,6,0,1,0,11,0");
 }

@@ -19,7 +19,8 @@ inline std::string listed (const std::vector<int>& values)
 // Reports, for "?what" in a script: the current "notes", the latched "chord", the melody map from a to b
 // ("map99-107"), the keys the keyboard view marks ("shown", key and value) and the notes it shows
 // "sounding", its "split", the tracker's "held" keys, the "settings" in host order, whether note input
-// is "paused", and the "msgs" both broadcasters sent since the last look.
+// is "paused" (1, plus 2 while the timer that ends the pause runs), and the "msgs" both broadcasters sent
+// since the last look.
 struct EngineProbe final : public juce::ActionListener
 {
     explicit EngineProbe (Quorvanelle& e) : engine (e)
@@ -64,7 +65,7 @@ struct EngineProbe final : public juce::ActionListener
         return listed (what == "notes"    ? e.curNotes
                        : what == "chord"  ? e.storedChord
                        : what == "split"  ? std::vector<int>{view.keyboardSplit}
-                       : what == "paused" ? std::vector<int>{(int)e.inputSuspended.load()}
+                       : what == "paused" ? std::vector<int>{e.inputSuspended + 2 * e.isTimerRunning()}
                        : what == "settings"
                            ? std::vector<int>{e.mTargetOctaveMod, e.mSourceMode, e.mOnOff, e.mBigChords,
                                               e.mExpand, e.mRootnote, e.mScaleIndex}

@@ -62,7 +62,7 @@ TEST (State, ReadsClampsAndRefusesAsTable)
         {blockOf (wanted, 100000), "0,3,0,0,0,0,12"},
         {blockOf ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- saved --><Quorvanelle><general "
                   "mRootnote=\"4\"/>"
-                  "<general mScaleIndex=\"7\" mRootnote=\"&#x36;&amp;\"/></Quorvanelle>"),
+                  "<general mScaleIndex=\"7\" mRootnote=\"&#x36;&amp;&quot;\"/></Quorvanelle>"),
          "0,1,0,0,0,6,7"},
         {blockOf (general (
              "mOnOff=\" 1x\" mTargetOctaveMod=\"x7\" mBigChords=\"2\" mExpand=\"-1\" mRootnote=\" \t\n7x\" "
@@ -81,6 +81,8 @@ TEST (State, ReadsClampsAndRefusesAsTable)
         {juce::MemoryBlock (blockOf (wanted).getData(), 8), ""},
         {blockOf (wanted, 0), ""},
         {blockOf (wanted, 0xfffffffb), ""},
+        {blockOf ("<Quorvanelle>" + juce::String::repeatedString ("<a>", 65).toStdString()), ""},
+        {juce::MemoryBlock ("WCB!\x20\0\0\0<Quorvanelle><general/></Quorvanelle>", 41), ""},
         {blockOf (wanted, 30), ""},
         {blockOf ("general mScaleIndex=12"), ""},
         {blockOf (std::string (1, '\0') + wanted), ""},
