@@ -23,9 +23,8 @@ juce::MemoryBlock blockOf (const std::string& text, juce::int64 length = -1)
 const auto general = [] (const std::string& attributes)
 { return "<Quorvanelle><general " + attributes + "/></Quorvanelle>"; };
 
-const std::string everySet =
-    "mOnOff=\"1\" mTargetOctaveMod=\"2\" mBigChords=\"1\" mExpand=\"1\" mRootnote=\"11\" "
-    "mScaleIndex=\"373\" mSourceMode=\"5\"";
+const std::string everySet = "mOnOff=\"1\" mTargetOctaveMod=\"2\" mBigChords=\"1\" mExpand=\"1\" "
+                             "mRootnote=\"11\" mScaleIndex=\"373\" mSourceMode=\"5\"";
 
 TEST (State, DefaultBlockByteForByteAndEverySettingBackExactly)
 {

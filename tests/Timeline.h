@@ -42,10 +42,9 @@ struct Target
 inline void pumpMessages (int milliseconds = 0)
 {
     const auto end = juce::Time::getMillisecondCounter() + (juce::uint32)milliseconds;
-    do
-        while (juce::dispatchNextMessageOnSystemQueue (true))
-            ;
-    while (juce::Time::getMillisecondCounter() < end && (juce::Thread::sleep (1), true));
+    while (juce::dispatchNextMessageOnSystemQueue (true) ||
+           (juce::Time::getMillisecondCounter() < end && (juce::Thread::sleep (1), true)))
+        ;
 }
 
 inline std::string describe (const juce::MidiBuffer& buffer, juce::int64 offset = 0)
