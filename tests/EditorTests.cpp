@@ -14,7 +14,9 @@
 // idle 84 (the first from the split), held melody keys 86 and 98, idle 96, the mark under 96; the
 // background picture; "Source through" on and its dot, "Use big chords" off, "Expand keyboard" off;
 // octave cells +1, +2 (the current one) and +3; the mode box, its text (the stem of the d in "Chords")
-// and arrow; the root box and its arrow, and the scale box, disabled in mode C.
+// and arrow; the root box and its arrow, and the scale box, disabled in mode C; the last key's right
+// outline, held black melody key 90, black 75's current band ending above its outline, the keyboard's
+// bottom outline, the manual hot-spot showing only the background, the mode box arrow's top row.
 const juce::uint32 probes[] = {
     435, 141, 0xe7ca0a, 435, 149, 0x07b5c8, 432, 141, 0x646464, 442, 141, 0xcae5f9, 446, 113, 0xe7ca0a,
     448, 113, 0x646464, 439, 113, 0x646464, 463, 149, 0xe7ca0a, 533, 149, 0xcae5f9, 533, 154, 0xfafafa,
@@ -22,14 +24,16 @@ const juce::uint32 probes[] = {
     575, 141, 0xcae5f9, 582, 141, 0xfff9d2, 589, 141, 0x07b5c8, 638, 141, 0x07b5c8, 631, 152, 0xfff9d2,
     631, 154, 0x646464, 20,  20,  0xd9ae3a, 300, 190, 0xffcb3d, 250, 199, 0x07b5c8, 470, 190, 0x4a4a4a,
     258, 83,  0xa8a8a8, 686, 197, 0x3a3a3a, 702, 197, 0xffcb3d, 718, 197, 0x3a3a3a, 240, 268, 0xe3e4e5,
-    313, 276, 0x303030, 380, 275, 0xffcb3d, 406, 268, 0xc7c7c7, 456, 275, 0xc7c7c7, 476, 268, 0xc7c7c7};
+    313, 276, 0x303030, 380, 275, 0xffcb3d, 406, 268, 0xc7c7c7, 456, 275, 0xc7c7c7, 476, 268, 0xc7c7c7,
+    760, 100, 0x646464, 606, 100, 0x07b5c8, 543, 127, 0x646464, 435, 147, 0x646464, 720, 266, 0x3a3a3a,
+    380, 273, 0x555555};
 
 TEST (Editor, PaintsThePlayingEditor)
 {
     // Source through, octave +2, mode C: chord C Eb G latched (current notes 72 75 79), then melody keys
     // 86, 98 and 100 held, which sound 48, 75 and 79.
     timeline::ProcessorTarget host;
-    timeline::play (host, "onoff=1 oct=2 @0 +48 +51 +55 @100 -48 -51 -55 @200 +86 +98 +100 @300");
+    timeline::play (host, "onoff=1 oct=2 @0 +48 +51 +55 @100 -48 -51 -55 @200 +86 +90 +98 +100 @300");
     host.processor.engine.keyboardControl->keyDisplayState[50] =
         10; // not published: the view must not show it
     QuorvanelleAudioProcessorEditor editor (host.processor);
@@ -64,8 +68,6 @@ TEST (Editor, ControlsWriteTheEngineAndTheParametersFollow)
     timeline::play (host, "oct=-3 mode=6 onoff=1 root=9 scale=18 ?msgs");
     QuorvanelleAudioProcessorEditor editor (host.processor);
     auto& screen = dynamic_cast<FullScreenComponent&> (*editor.getChildComponent (0));
-    const auto choose = [] (juce::ComboBox& box, int id)
-    { box.setSelectedId (id, juce::sendNotificationSync); };
 
     // After each of a user's actions, once every message is in: the messages, then the settings in
     // "?params" order (the mode counted from 0) as the engine holds them, as the parameters hold them and
@@ -89,14 +91,16 @@ TEST (Editor, ControlsWriteTheEngineAndTheParametersFollow)
     expect ("bigChordsChange", "-3,5,0,1,0,9,18");
     screen.expandButton.triggerClick();
     expect ("display,expandChange", "-3,5,0,1,1,9,18");
-    choose (screen.sourceModeBox, 2);
+    screen.sourceModeBox.setSelectedId (2, juce::sendNotificationSync);
     expect ("sourceModeChange", "-3,1,0,1,1,9,18");
-    choose (screen.rootnoteBox, 1);
+    screen.rootnoteBox.setSelectedId (1, juce::sendNotificationSync);
     expect ("rootnoteChange", "-3,1,0,1,1,0,18");
-    choose (screen.scaleBox, 374);
+    screen.scaleBox.setSelectedId (374, juce::sendNotificationSync);
     expect ("scaleIndexChange", "-3,1,0,1,1,0,373");
     screen.targetOctaveSlider.setValue (5.0, juce::sendNotificationSync);
     expect ("targetOctaveModChange", "5,1,0,1,1,0,373");
+    EXPECT_EQ (editor.createComponentSnapshot ({750, 197, 1, 1}).getPixelAt (0, 0),
+               juce::Colour (0xffffcb3d)); // cell +5
 
     // The switches take their new value from the engine, which another writer has just changed without a
     // word yet; the buttons still show the old values.
@@ -114,10 +118,10 @@ TEST (Editor, ControlsWriteTheEngineAndTheParametersFollow)
     // out.
     timeline::play (host, "oct=-5 mode=7 root=11 scale=0 expand=0");
     for (auto* box : {&screen.sourceModeBox, &screen.rootnoteBox, &screen.scaleBox})
-        choose (*box, 0);
-    choose (screen.sourceModeBox, 7);
-    choose (screen.rootnoteBox, 12);
-    choose (screen.scaleBox, 1);
+        box->setSelectedId (0, juce::sendNotificationSync);
+    screen.sourceModeBox.setSelectedId (7, juce::sendNotificationSync);
+    screen.rootnoteBox.setSelectedId (12, juce::sendNotificationSync);
+    screen.scaleBox.setSelectedId (1, juce::sendNotificationSync);
     screen.targetOctaveSlider.setValue (-5.0, juce::sendNotificationSync);
     expect ("targetOctaveModChange,sourceModeChange,rootnoteChange,scaleIndexChange,display,expandChange",
             "-5,6,0,1,0,11,0");
