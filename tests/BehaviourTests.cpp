@@ -240,9 +240,9 @@ TEST (Processor, TransportWithoutAPlayHeadAndWhatItTellsAHost)
         EXPECT_EQ (timeline::play (target, "@1 +60 @2756 ?chord @2757 ?chord"), "chord= chord=60");
         EXPECT_TRUE (p.engine.hostPosition == juce::AudioPlayHead::CurrentPositionInfo());
         EXPECT_EQ (p.getName() + " " + juce::String (p.getTailLengthSeconds()) + " " +
-                       juce::String (p.getNumPrograms()),
+                       juce::String (p.getNumPrograms()) +
+                       (p.isBusesLayoutSupported ({}) ? "" : " refuses buses"),
                    "Quorvanelle 0 1");
-        EXPECT_TRUE (p.isBusesLayoutSupported ({}));
         p.prepareToPlay (48000.0, 512); // restarts the count
         EXPECT_EQ (p.engine.samplePosition, 0);
     }

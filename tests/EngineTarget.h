@@ -3,9 +3,6 @@
 #include "engine/Quorvanelle.h"
 #include "tests/Timeline.h"
 
-#include <cmath>
-#include <cstdio>
-
 namespace timeline
 {
 inline std::string listed (const std::vector<int>& values)

@@ -3,7 +3,6 @@
 #include "engine/Quorvanelle.h"
 #include "tests/Timeline.h"
 
-#include <algorithm>
 #include <functional>
 #include <set>
 

@@ -80,7 +80,9 @@ TEST (State, ReadsClampsAndRefusesAsTable)
         {juce::MemoryBlock (blockOf (wanted).getData(), 8), ""},
         {blockOf (wanted, 0), ""},
         {blockOf (wanted, 0xfffffffb), ""},
-        {blockOf ("<Quorvanelle>" + juce::String::repeatedString ("<a>", 65).toStdString()), ""},
+        {blockOf ("<Quorvanelle>" + juce::String::repeatedString ("<a/>", 64).toStdString() +
+                  "<general mRootnote=\"4\"/></Quorvanelle>"),
+         ""},
         {juce::MemoryBlock ("WCB!\x20\0\0\0<Quorvanelle><general/></Quorvanelle>", 41), ""},
         {blockOf (wanted, 30), ""},
         {blockOf ("general mScaleIndex=12"), ""},

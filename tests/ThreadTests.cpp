@@ -1,6 +1,7 @@
 // The plug-in as a busy host drives it, every kind of thread at once. CI runs these under
 // ThreadSanitizer, which must report nothing.
 
+#include "editor/PluginLookAndFeel.h"
 #include "editor/QuorvanelleAudioProcessorEditor.h"
 #include "tests/ProcessorTarget.h"
 
@@ -58,6 +59,8 @@ TEST (Threads, BlocksHostChangesRestoresAndTheEditorAtOnce)
         editor.createComponentSnapshot (editor.getLocalBounds());
     }
     renderThread.get();
+    EXPECT_EQ (dynamic_cast<PluginLookAndFeel*> (&juce::LookAndFeel::getDefaultLookAndFeel()),
+               nullptr); // closed
 
     // Nothing left sounding or held once every key is up and a capture tick has passed, nor after a stop;
     // the host's values stand beside the switches, put back to off.

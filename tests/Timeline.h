@@ -5,8 +5,6 @@
 
 #include <algorithm>
 #include <sstream>
-#include <string>
-#include <vector>
 
 // MIDI as short text, the same for what goes in and what comes out, so that a whole session reads on
 // one line and a failing test shows the story:
