@@ -51,7 +51,7 @@ TEST (Editor, PaintsThePlayingEditor)
                    juce::Colour (0xff000000 | probes[i + 2]).toDisplayString (true))
             << "probe " << i / 3 << " at " << probes[i] << "," << probes[i + 1];
 
-    // The editor's look is the default while it is open (a closed one's is not, see below); its tooltips
+    // The editor's look is the default while it is open; its tooltips
     // open away from the mouse, towards the centre, and stay inside their parent.
     auto& look = dynamic_cast<PluginLookAndFeel&> (juce::LookAndFeel::getDefaultLookAndFeel());
     juce::String boxes;

@@ -1,7 +1,6 @@
 // The plug-in as a busy host drives it, every kind of thread at once. CI runs these under
 // ThreadSanitizer, which must report nothing.
 
-#include "editor/PluginLookAndFeel.h"
 #include "editor/QuorvanelleAudioProcessorEditor.h"
 #include "tests/ProcessorTarget.h"
 
