@@ -492,12 +492,7 @@ void Quorvanelle::processSample (int pos, juce::MidiBufferIterator& cursor, juce
 
     chordThroughKeyHeld = midiReceiver.noteState[chordThroughKey] > 0;
 
-    for (size_t j = 0; j < deferredNoteOffs.size(); ++j)
-        writeNoteOff (deferredNoteOffs[j], pos,
-                      j < deferredNoteOffChannels.size() ? deferredNoteOffChannels[j] : 0);
-
-    deferredNoteOffs.clear();
-    deferredNoteOffChannels.clear();
+    writeDeferredNoteOffs (pos);
 
     if (samplesToCapture == 0)
         captureChord();
@@ -767,12 +762,7 @@ void Quorvanelle::releaseForTransportStop()
 
     // Releases queued for the next sample (a block of no samples has none) would otherwise wait out
     // the pause.
-    for (size_t j = 0; j < deferredNoteOffs.size(); ++j)
-        writeNoteOff (deferredNoteOffs[j], 0,
-                      j < deferredNoteOffChannels.size() ? deferredNoteOffChannels[j] : 0);
-
-    deferredNoteOffs.clear();
-    deferredNoteOffChannels.clear();
+    writeDeferredNoteOffs (0);
     midiReceiver.reset();
     keyboardControl->sendActionMessage (KeyboardControl::displayChangedMessage);
 }
@@ -801,6 +791,16 @@ void Quorvanelle::writeNoteOn (int note, int velocity, int pos, int channel)
     const juce::uint8 bytes[3] = {(juce::uint8) (0x90 | channelNibble (channel)), (juce::uint8)note,
                                   (juce::uint8)juce::jlimit (1, 127, velocity)};
     outputBuffer->addEvent (bytes, 3, pos);
+}
+
+void Quorvanelle::writeDeferredNoteOffs (int pos)
+{
+    for (size_t j = 0; j < deferredNoteOffs.size(); ++j)
+        writeNoteOff (deferredNoteOffs[j], pos,
+                      j < deferredNoteOffChannels.size() ? deferredNoteOffChannels[j] : 0);
+
+    deferredNoteOffs.clear();
+    deferredNoteOffChannels.clear();
 }
 
 void Quorvanelle::writeNoteOff (int note, int pos, int channel)

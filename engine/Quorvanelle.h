@@ -99,6 +99,8 @@ private:
     void releaseForTransportStop();
     void writeNoteOn (int note, int velocity, int pos, int channel);
     void writeNoteOff (int note, int pos, int channel);
+    // Writes the releases queued for the next processed sample at `pos`, and empties the queue.
+    void writeDeferredNoteOffs (int pos);
     bool reserveRenderLists();
 
     // Render thread: keys fed at the sample being processed whose press or release waits (bit k of

@@ -103,6 +103,8 @@ inline std::string play (Target& target, const std::string& script, int blockSiz
         else if (word[0] == 'x')
             for (size_t i = 1; i + 1 < word.size(); i += 2)
                 item.bytes.push_back ((juce::uint8)std::stoi (word.substr (i, 2), nullptr, 16));
+        if (!item.bytes.empty())
+            item.action.clear(); // an event, not an action
         if (word[0] != '@')
             items.push_back (item);
     }
@@ -124,8 +126,7 @@ inline std::string play (Target& target, const std::string& script, int blockSiz
     };
     for (auto& item : items)
     {
-        if (!item.bytes.empty() || item.action[0] == '+' || item.action[0] == '-' || item.action[0] == 'x' ||
-            item.action.rfind ("cc", 0) == 0)
+        if (item.action.empty())
             continue;
         while (now < item.time)
             block (std::min (item.time, now + blockSize));
