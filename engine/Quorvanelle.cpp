@@ -376,9 +376,14 @@ juce::MidiBuffer Quorvanelle::processBlock (int numSamples, juce::MidiBuffer& mi
 
     if (allNotesOffPending)
     {
+        // A moved split releases here: the keyboard view must stop showing these notes as sounding,
+        // also those of keys above the split, whose release recalculates nothing.
         for (int n = 0; n < 128; ++n)
             if (!outputsBySource[n].empty())
+            {
                 NoteOffAction (n, 0, channelBySource[n], true);
+                displayChanged = true;
+            }
 
         allNotesOffPending = false;
     }

@@ -64,10 +64,12 @@ const Case cases[] = {
      "@0 +48 msgs=sourceModeChange,display msgs=display,expandChange split=72 chord=60 @16 -48 @2801 +48 "
      "chord=60",
      512},
+    // the keyboard view stops showing what a moved split released
+    {"onoff=1 @0 +76 @16 expand=1 @32 ?sounding", "@0 +76 @16 -76 sounding=", 16},
     // expand set to another value than 0 or 1 releases as a change does
     {"mode=3 expand=1 @0 +96 @16 ?msgs engine-expand=2 ?split @32 engine-expand=2 ?msgs @48",
      "@0 +48 msgs=sourceModeChange,display,expandChange,display split=72 @16 -48 "
-     "msgs=display,expandChange,display,expandChange",
+     "msgs=display,expandChange,display,display,expandChange",
      16},
     // a key releases what it sounds whatever its role became
     {"mode=3 expand=1 @0 +72 @16 expand=0 @40 -72 @48 onoff=1 @50 +60 @64 engine-onoff=2 @70 -60 @80 "
@@ -89,6 +91,8 @@ const Case cases[] = {
      "-60 @8269 ?chord -50 -53 -57 @11025 ?chord @12000 +62 @13781 ?chord",
      "chord=48,52,55 chord=48,52,55,50,53,57 chord=50,53,57 chord=50,53,57,60 chord=50,53,57,60 chord=62",
      512},
+    // a chord let go at the tick, with no other key held, is latched all the same
+    {"@1 +60 +64 @2756 -60 -64 @2757 ?chord", "chord=60,64", 512},
     // the pause after a stop does not count towards the tick
     {"play @64 stop @1000 resume +60 @3180 ?chord @3181 ?chord", "chord= chord=60", 512},
     // the latched chord shows while no chord key is held, current notes marked, sounding notes flagged
