@@ -17,7 +17,10 @@ public:
     void resized() override;
 
 private:
+    // The base's own `processor` refers to the same object, as the plain AudioProcessor.
+    JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wshadow-field")
     QuorvanelleAudioProcessor& processor;
+    JUCE_END_IGNORE_WARNINGS_GCC_LIKE
     // Declared before everything that uses it, so that it is destroyed last.
     PluginLookAndFeel pluginLookAndFeel;
     FullScreenComponent fullScreenComponent;

@@ -207,10 +207,10 @@ TEST (CurrentNotes, EveryModeAndEveryStoredSettingStayInsideTheTables)
 // counts as those. A tick of 0: none within reach.
 TEST (CaptureTick, FollowsTheTempoAndSurvivesAnyTempoOrRateTheHostGives)
 {
-    const std::pair<const char*, int> cases[] = {
+    const std::pair<const char*, int> ticks[] = {
         {"bpm=90", 3675},   {"bpm=0", 2756},   {"bpm=-3", 2756}, {"bpm=nan", 2756}, {"bpm=-inf", 2756},
         {"rate=nan", 2756}, {"rate=-1", 2756}, {"bpm=1e12", 1},  {"rate=1e300", 0}, {"bpm=1e-300", 0}};
-    for (const auto& [setting, tick] : cases)
+    for (const auto& [setting, tick] : ticks)
     {
         timeline::EngineTarget target;
         const int at = tick == 0 ? 20000 : tick;
@@ -230,7 +230,7 @@ TEST (CaptureTick, FollowsTheTempoAndSurvivesAnyTempoOrRateTheHostGives)
 }
 
 // Without a play head, or with one that knows no position, the engine runs at 120 bpm, stopped. What the
-// processor tells a host of itself.
+// processor tells a host and the standalone of itself.
 TEST (Processor, TransportWithoutAPlayHeadAndWhatItTellsAHost)
 {
     for (const bool withHead : {false, true})
@@ -243,10 +243,26 @@ TEST (Processor, TransportWithoutAPlayHeadAndWhatItTellsAHost)
         p.engine.hostPosition.isPlaying = true;
         EXPECT_EQ (timeline::play (target, "@1 +60 @2756 ?chord @2757 ?chord"), "chord= chord=60");
         EXPECT_TRUE (p.engine.hostPosition == juce::AudioPlayHead::CurrentPositionInfo());
-        EXPECT_EQ (p.getName() + " " + juce::String (p.getTailLengthSeconds()) + " " +
-                       juce::String (p.getNumPrograms()) +
-                       (p.isBusesLayoutSupported ({}) ? "" : " refuses buses"),
-                   "Quorvanelle 0 1");
+        // The standalone gives a MIDI effect with no channels a dummy output, so that it runs at all.
+        juce::AudioProcessor::BusesLayout stereoOut;
+        stereoOut.outputBuses.add (juce::AudioChannelSet::stereo());
+        p.setCurrentProgram (1);
+        p.changeProgramName (0, "renamed");
+        const auto told = [&] (bool answer, const char* name)
+        { return answer ? juce::String (" ") + name : ""; };
+        EXPECT_EQ (p.getName() + " tail=" + juce::String (p.getTailLengthSeconds()) +
+                       " programs=" + juce::String (p.getNumPrograms()) +
+                       " current=" + juce::String (p.getCurrentProgram()) + " '" + p.getProgramName (0) +
+                       "' buses=" + juce::String (p.getBusCount (true)) + "," +
+                       juce::String (p.getBusCount (false)) + " channels=" +
+                       juce::String (p.getTotalNumInputChannels() + p.getTotalNumOutputChannels()) +
+                       told (p.isMidiEffect(), "midi-effect") + told (p.acceptsMidi(), "midi-in") +
+                       told (p.producesMidi(), "midi-out") + told (p.hasEditor(), "editor") +
+                       told (p.checkBusesLayoutSupported ({}), "takes-none") +
+                       told (p.isBusesLayoutSupported (stereoOut), "any-layout") +
+                       told (p.checkBusesLayoutSupported (stereoOut) || p.addBus (false), "takes-a-bus"),
+                   "Quorvanelle tail=0 programs=1 current=0 '' buses=0,0 channels=0 midi-effect midi-in "
+                   "midi-out editor takes-none any-layout");
         p.prepareToPlay (48000.0, 512); // restarts the count
         EXPECT_EQ (p.engine.samplePosition, 0);
     }

@@ -70,7 +70,7 @@ inline std::string randomSession (const std::function<int (int)>& pick, int numB
 // at "silent".
 struct CheckedTarget final : public Target
 {
-    CheckedTarget (Target& inner, Quorvanelle& engine) : inner (inner), engine (engine) {}
+    CheckedTarget (Target& target, Quorvanelle& itsEngine) : inner (target), engine (itsEngine) {}
 
     juce::MidiBuffer render (int numSamples, juce::MidiBuffer& midi) override
     {

@@ -21,8 +21,9 @@ TEST (Sessions, LeaveNothingSoundingAndSkippingIdleSamplesChangesNoByte)
         ASSERT_TRUE (checked.faults.empty()) << "seed " << seed << ": " << checked.faults.front() << "\n"
                                              << script << "\n"
                                              << output;
+        if (seed > 40)
+            continue;
         timeline::EngineTarget walking;
-        if (seed <= 40)
-            ASSERT_EQ (timeline::play (walking, "skip=0 " + script, 1 << 30), output) << "seed " << seed;
+        ASSERT_EQ (timeline::play (walking, "skip=0 " + script, 1 << 30), output) << "seed " << seed;
     }
 }
