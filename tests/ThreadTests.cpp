@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <future>
+#include <thread>
 
 TEST (Threads, BlocksHostChangesRestoresAndTheEditorAtOnce)
 {
@@ -67,6 +69,50 @@ TEST (Threads, BlocksHostChangesRestoresAndTheEditorAtOnce)
     const auto out = timeline::play (
         host, release + " @12000 ?sounding ?held stop @12064 ?sounding onoff=0 expand=0 ?params wait=50");
     EXPECT_EQ (out.substr (out.find ("sounding=")), "sounding= held= sounding= params=-4,3,0,1,0,7,199");
+}
+
+// Every way into the engine from outside a block, each write then a block that reads what it wrote: the
+// editor's controls, every host parameter, a restored state, a prepare. The block's thread starts before
+// the write and learns of it only through a relaxed flag, which orders nothing, so a write made without
+// the engine's lock is a race that ThreadSanitizer reports in every run, whatever the timing.
+TEST (Threads, EveryWriterFromOutsideABlockHoldsTheEngineLock)
+{
+    timeline::ProcessorTarget host;
+    QuorvanelleAudioProcessorEditor editor (host.processor);
+    auto& screen = dynamic_cast<FullScreenComponent&> (*editor.getChildComponent (0));
+    juce::MemoryBlock defaults;
+    host.processor.getStateInformation (defaults);
+    int round = 0; // each writer changes its value in every round
+    const auto sync = juce::sendNotificationSync;
+    const std::function<void()> writers[] = {
+        [&] { screen.sourceModeBox.setSelectedId (3 + round, sync); },
+        [&] { screen.rootnoteBox.setSelectedId (2 + round, sync); },
+        [&] { screen.scaleBox.setSelectedId (5 + round, sync); },
+        [&] { screen.targetOctaveSlider.setValue (1 + round, sync); },
+        [&] { screen.bigChordsButton.onClick(); },
+        [&] { screen.onOffButton.onClick(); },
+        [&] { screen.expandButton.onClick(); },
+        [&] { host.processor.setStateInformation (defaults.getData(), (int)defaults.getSize()); },
+        [&] { host.processor.prepareToPlay (44100.0 + round, 512); },
+    };
+    for (; round < 2; ++round)
+        for (int w = 0; w < 9 + 7; ++w)
+        {
+            std::atomic<bool> written{false};
+            std::thread block (
+                [&]
+                {
+                    while (!written.load (std::memory_order_relaxed))
+                        std::this_thread::yield();
+                    timeline::play (host, "@0 +48 +85 @8 -85 -48 @16"); // a recalculation, a control chord
+                });
+            auto& p = host.parameter (w % 7);
+            w < 9 ? writers[w]() : p.setValueNotifyingHost (p.getValue() > 0.5f ? 0.0f : 1.0f);
+            written.store (true, std::memory_order_relaxed);
+            block.join();
+            timeline::pumpMessages();
+        }
+    EXPECT_EQ (timeline::play (host, "?params ?sounding"), "params=5,6,1,1,1,11,373 sounding=");
 }
 
 // Linux hosts close an instance on a thread of their own while the message thread may be delivering its
