@@ -1,7 +1,7 @@
 #include "editor/QuorvanelleAudioProcessorEditor.h"
 
 QuorvanelleAudioProcessorEditor::QuorvanelleAudioProcessorEditor (QuorvanelleAudioProcessor& p)
-    : juce::AudioProcessorEditor (p), processor (p), fullScreenComponent (&p.engine),
+    : juce::AudioProcessorEditor (p), processor (p), fullScreenComponent (&processor.engine),
       tooltipWindow (nullptr, 700)
 {
     fullScreenComponent.setLookAndFeel (nullptr);
