@@ -71,10 +71,11 @@ TEST (Threads, BlocksHostChangesRestoresAndTheEditorAtOnce)
     EXPECT_EQ (out.substr (out.find ("sounding=")), "sounding= held= sounding= params=-4,3,0,1,0,7,199");
 }
 
-// Every way into the engine from outside a block, each write then a block that reads what it wrote: the
-// editor's controls, every host parameter, a restored state, a prepare. The block's thread starts before
-// the write and learns of it only through a relaxed flag, which orders nothing, so a write made without
-// the engine's lock is a race that ThreadSanitizer reports in every run, whatever the timing.
+// Every way into the engine from outside a block, taking turns with blocks that read what was written and
+// automate the two switches: the editor's controls, every host parameter, a restored state, a prepare.
+// The turns are counted on a relaxed atomic, which orders nothing, and the writer's thread runs no
+// messages meanwhile, so a write or read without the engine's lock is a race that ThreadSanitizer
+// reports in every run, whatever the timing.
 TEST (Threads, EveryWriterFromOutsideABlockHoldsTheEngineLock)
 {
     timeline::ProcessorTarget host;
@@ -95,24 +96,33 @@ TEST (Threads, EveryWriterFromOutsideABlockHoldsTheEngineLock)
         [&] { host.processor.setStateInformation (defaults.getData(), (int)defaults.getSize()); },
         [&] { host.processor.prepareToPlay (44100.0 + round, 512); },
     };
-    for (; round < 2; ++round)
-        for (int w = 0; w < 9 + 7; ++w)
+    constexpr int writes = 2 * (9 + 7); // then the seven parameters, each flipped to its other end
+    std::atomic<int> turn{0};           // even: a write's turn; odd: a block's
+    const auto await = [&] (int t)
+    {
+        while (turn.load (std::memory_order_relaxed) != t)
+            std::this_thread::yield();
+    };
+    std::thread render (
+        [&]
         {
-            std::atomic<bool> written{false};
-            std::thread block (
-                [&]
-                {
-                    while (!written.load (std::memory_order_relaxed))
-                        std::this_thread::yield();
-                    timeline::play (host, "@0 +48 +85 @8 -85 -48 @16"); // a recalculation, a control chord
-                });
-            auto& p = host.parameter (w % 7);
-            w < 9 ? writers[w]() : p.setValueNotifyingHost (p.getValue() > 0.5f ? 0.0f : 1.0f);
-            written.store (true, std::memory_order_relaxed);
-            block.join();
-            timeline::pumpMessages();
-        }
-    EXPECT_EQ (timeline::play (host, "?params ?sounding"), "params=5,6,1,1,1,11,373 sounding=");
+            for (int t = 1; t < 2 * writes; t += 2)
+            {
+                await (t);
+                const auto on = std::to_string (t / 2 % 2); // a recalculation, a control chord
+                timeline::play (host, "onoff=" + on + " expand=" + on + " @0 +48 +85 @8 -85 -48 @16");
+                turn.store (t + 1, std::memory_order_relaxed);
+            }
+        });
+    for (int write = 0; write < writes; round = ++write / 16)
+    {
+        await (2 * write);
+        auto& p = host.parameter (write % 16 % 7);
+        write % 16 < 9 ? writers[write % 16]() : p.setValueNotifyingHost (p.getValue() > 0.5f ? 0.0f : 1.0f);
+        turn.store (2 * write + 1, std::memory_order_relaxed);
+    }
+    render.join();
+    EXPECT_EQ (timeline::play (host, "wait=1 ?params ?sounding"), "params=5,6,1,1,1,11,373 sounding=");
 }
 
 // Linux hosts close an instance on a thread of their own while the message thread may be delivering its
