@@ -72,16 +72,16 @@ TEST (Threads, BlocksHostChangesRestoresAndTheEditorAtOnce)
 }
 
 // Every way into the engine from outside a block, taking turns with blocks that read what was written and
-// automate the two switches: the editor's controls, every host parameter, a restored state, a prepare.
-// The turns are counted on a relaxed atomic, which orders nothing, and the writer's thread runs no
-// messages meanwhile, so a write or read without the engine's lock is a race that ThreadSanitizer
-// reports in every run, whatever the timing.
+// automate the two switches: the editor's controls, every host parameter, a restored state, a prepare, and
+// of the readers a save and the editor's refresh. The turns are counted on a relaxed atomic, which orders
+// nothing, and the writer's thread runs no messages meanwhile, so a write or read without the engine's lock
+// is a race that ThreadSanitizer reports in every run, whatever the timing.
 TEST (Threads, EveryWriterFromOutsideABlockHoldsTheEngineLock)
 {
     timeline::ProcessorTarget host;
     QuorvanelleAudioProcessorEditor editor (host.processor);
     auto& screen = dynamic_cast<FullScreenComponent&> (*editor.getChildComponent (0));
-    juce::MemoryBlock defaults;
+    juce::MemoryBlock defaults, saved;
     host.processor.getStateInformation (defaults);
     int round = 0; // each writer changes its value in every round
     const auto sync = juce::sendNotificationSync;
@@ -95,9 +95,11 @@ TEST (Threads, EveryWriterFromOutsideABlockHoldsTheEngineLock)
         [&] { screen.expandButton.onClick(); },
         [&] { host.processor.setStateInformation (defaults.getData(), (int)defaults.getSize()); },
         [&] { host.processor.prepareToPlay (44100.0 + round, 512); },
+        [&] { host.processor.getStateInformation (saved); }, // and two readers
+        [&] { screen.setDisplayFromModel(); },
     };
-    constexpr int writes = 2 * (9 + 7); // then the seven parameters, each flipped to its other end
-    std::atomic<int> turn{0};           // even: a write's turn; odd: a block's
+    constexpr int perRound = 11 + 7, writes = 2 * perRound; // then each parameter flipped to its other end
+    std::atomic<int> turn{0};                               // even: a write's turn; odd: a block's
     const auto await = [&] (int t)
     {
         while (turn.load (std::memory_order_relaxed) != t)
@@ -114,11 +116,12 @@ TEST (Threads, EveryWriterFromOutsideABlockHoldsTheEngineLock)
                 turn.store (t + 1, std::memory_order_relaxed);
             }
         });
-    for (int write = 0; write < writes; round = ++write / 16)
+    for (int write = 0; write < writes; round = ++write / perRound)
     {
         await (2 * write);
-        auto& p = host.parameter (write % 16 % 7);
-        write % 16 < 9 ? writers[write % 16]() : p.setValueNotifyingHost (p.getValue() > 0.5f ? 0.0f : 1.0f);
+        auto& p = host.parameter (write % perRound % 7);
+        write % perRound < 11 ? writers[write % perRound]()
+                              : p.setValueNotifyingHost (p.getValue() > 0.5f ? 0.0f : 1.0f);
         turn.store (2 * write + 1, std::memory_order_relaxed);
     }
     render.join();
