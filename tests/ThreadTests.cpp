@@ -113,8 +113,10 @@ TEST (Threads, EveryWriterFromOutsideABlockHoldsTheEngineLock)
             for (int t = 1; t < 2 * writes; t += 2)
             {
                 await (t);
-                const auto on = std::to_string (t / 2 % 2); // a recalculation, a control chord
-                timeline::play (host, "onoff=" + on + " expand=" + on + " @0 +48 +85 @8 -85 -48 @16");
+                // A recalculation and a control chord read the settings; the automation comes last, as
+                // the messages it sends would order the block after the write.
+                const auto on = std::to_string (t / 2 % 2);
+                timeline::play (host, "@0 +48 +85 @8 -85 -48 @16 onoff=" + on + " expand=" + on);
                 turn.store (t + 1, std::memory_order_relaxed);
             }
         });
