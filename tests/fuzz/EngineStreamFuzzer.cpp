@@ -7,6 +7,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+// libFuzzer's entry point, declared as its driver declares it.
+extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size);
+
 extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 {
     // Never shut down: libFuzzer leaves by exit(), after which JUCE's own statics are gone.

@@ -20,6 +20,9 @@ static void check (const std::vector<SavedState::Settings>& read)
     }
 }
 
+// libFuzzer's entry point, declared as its driver declares it.
+extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size);
+
 extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 {
     check (SavedState::read (data, (int)size, 374));
