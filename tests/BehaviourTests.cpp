@@ -248,7 +248,7 @@ TEST (Processor, TransportWithoutAPlayHeadAndWhatItTellsAHost)
         stereoOut.outputBuses.add (juce::AudioChannelSet::stereo());
         p.setCurrentProgram (1);
         p.changeProgramName (0, "renamed");
-        const auto told = [&] (bool answer, const char* name)
+        const auto told = [] (bool answer, const char* name)
         { return answer ? juce::String (" ") + name : ""; };
         EXPECT_EQ (p.getName() + " tail=" + juce::String (p.getTailLengthSeconds()) +
                        " programs=" + juce::String (p.getNumPrograms()) +

@@ -98,8 +98,9 @@ TEST (Threads, EveryWriterFromOutsideABlockHoldsTheEngineLock)
         [&] { host.processor.getStateInformation (saved); }, // and two readers
         [&] { screen.setDisplayFromModel(); },
     };
-    constexpr int perRound = 11 + 7, writes = 2 * perRound; // then each parameter flipped to its other end
-    std::atomic<int> turn{0};                               // even: a write's turn; odd: a block's
+    // In each of two rounds the writers, then each parameter flipped to its other end.
+    const int numWriters = (int)std::size (writers), perRound = numWriters + 7, writes = 2 * perRound;
+    std::atomic<int> turn{0}; // even: a write's turn; odd: a block's
     // Sleeping, not spinning: ThreadSanitizer keeps a thread's last accesses only, and a race is reported
     // only while the earlier access is among them.
     const auto await = [&] (int t)
@@ -124,8 +125,8 @@ TEST (Threads, EveryWriterFromOutsideABlockHoldsTheEngineLock)
     {
         await (2 * write);
         auto& p = host.parameter (write % perRound % 7);
-        write % perRound < 11 ? writers[write % perRound]()
-                              : p.setValueNotifyingHost (p.getValue() > 0.5f ? 0.0f : 1.0f);
+        write % perRound < numWriters ? writers[write % perRound]()
+                                      : p.setValueNotifyingHost (p.getValue() > 0.5f ? 0.0f : 1.0f);
         turn.store (2 * write + 1, std::memory_order_relaxed);
     }
     render.join();
